@@ -1,0 +1,177 @@
+#include "platform/locked_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace corvid::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now and reports whether the close succeeded (written data may fail here).
+    bool Close() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Removes a file on destruction unless released.
+class UnlinkGuard {
+public:
+    explicit UnlinkGuard(fs::path path) : path_(std::move(path)) {}
+    ~UnlinkGuard() {
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    UnlinkGuard(const UnlinkGuard&) = delete;
+    UnlinkGuard& operator=(const UnlinkGuard&) = delete;
+    void Release() { path_.clear(); }
+
+private:
+    fs::path path_;
+};
+
+bool Lock(int fd, int operation) {
+    while (::flock(fd, operation) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::string> ReadAll(int fd) {
+    std::string text;
+    char buffer[16384];
+    off_t offset = 0;
+    for (;;) {
+        ssize_t got = ::pread(fd, buffer, sizeof buffer, offset);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (got == 0)
+            return text;
+        text.append(buffer, static_cast<std::size_t>(got));
+        offset += got;
+    }
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        ssize_t put = ::write(fd, data, left);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += put;
+        left -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Replacing a symbolic link by rename would turn it into a plain file; follow it.
+fs::path FollowLink(const fs::path& file) {
+    std::error_code error;
+    if (!fs::is_symlink(file, error))
+        return file;
+    fs::path target = fs::weakly_canonical(file, error);
+    return error ? file : target;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool ReplaceWith(const fs::path& target, const std::string& text, mode_t mode) {
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    FileDescriptor temp(::mkostemp(name.data(), O_CLOEXEC));
+    if (!temp.valid())
+        return false;
+    UnlinkGuard removeTemp{fs::path(name.data())};
+    if (!WriteAll(temp.get(), text) || ::fchmod(temp.get(), mode) != 0 || ::fsync(temp.get()) != 0 ||
+        !temp.Close())
+        return false;
+    if (::rename(name.data(), target.c_str()) != 0)
+        return false;
+    removeTemp.Release();
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> ReadLockedFile(const fs::path& file) {
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid() || !Lock(fd.get(), LOCK_SH))
+        return std::nullopt;
+    return ReadAll(fd.get());
+}
+
+bool UpdateLockedFile(const fs::path& file,
+                      const std::function<std::optional<std::string>(const LockedFileContents&)>& update,
+                      mode_t newFileMode) {
+    const fs::path target = FollowLink(file);
+    for (;;) {
+        bool created = false;
+        int raw = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+        if (raw < 0 && errno == ENOENT) {
+            raw = ::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, newFileMode);
+            if (raw < 0 && errno == EEXIST)
+                continue;
+            created = raw >= 0;
+        }
+        FileDescriptor fd(raw);
+        if (!fd.valid())
+            return false;
+        // An empty file we created only to hold the lock goes again unless it gets contents.
+        UnlinkGuard removeCreated(created ? target : fs::path());
+        if (!Lock(fd.get(), LOCK_EX))
+            return false;
+        // A writer before us may have renamed a new file over the one we locked.
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd.get(), &held) != 0)
+            return false;
+        if (::stat(target.c_str(), &named) != 0 || !SameFile(held, named)) {
+            removeCreated.Release();
+            continue;
+        }
+        std::optional<std::string> current = ReadAll(fd.get());
+        if (!current)
+            return false;
+        std::optional<std::string> next = update(LockedFileContents{std::move(*current), !created});
+        if (!next)
+            return true;
+        if (!ReplaceWith(target, *next, held.st_mode & 07777))
+            return false;
+        removeCreated.Release();
+        return true;
+    }
+}
+
+} // namespace corvid::platform
