@@ -1,0 +1,69 @@
+#include "link/ole_date.h"
+
+#include <cmath>
+#include <ctime>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace corvid::link;
+
+namespace {
+
+TEST(OleDate, KnownDates) {
+    EXPECT_EQ(MakeOleDate({1899, 12, 30}), 0.0);
+    EXPECT_EQ(MakeOleDate({1900, 1, 1}), 2.0);
+    EXPECT_EQ(MakeOleDate({1970, 1, 1}), 25569.0);
+    EXPECT_EQ(MakeOleDate({2026, 12, 7, 12}), 46363.5);
+    EXPECT_DOUBLE_EQ(MakeOleDate({2024, 2, 29, 18, 30, 15, 250}), 45351.771009837961);
+}
+
+TEST(OleDate, BeforeTheEpochTheFractionCountsForward) {
+    EXPECT_EQ(MakeOleDate({1899, 12, 29, 6}), -1.25);
+    const auto parts = SplitOleDate(-1.25);
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(*parts, (OleDateParts{1899, 12, 29, 6, 0, 0, 0}));
+    // Between -1 and 0 is the epoch day itself.
+    EXPECT_EQ(*SplitOleDate(-0.5), (OleDateParts{1899, 12, 30, 12, 0, 0, 0}));
+}
+
+TEST(OleDate, SplitReversesMake) {
+    const OleDateParts samples[] = {
+        {1899, 12, 30, 0, 0, 0, 0},    {2000, 2, 29, 23, 59, 59, 999}, {1601, 1, 1, 1, 2, 3, 4},
+        {9999, 12, 31, 23, 59, 59, 0}, {100, 1, 1, 0, 0, 0, 0},        {2024, 3, 31, 2, 30, 0, 500},
+    };
+    for (const OleDateParts& parts : samples) {
+        const auto split = SplitOleDate(MakeOleDate(parts));
+        ASSERT_TRUE(split) << parts.year;
+        EXPECT_EQ(*split, parts) << parts.year;
+    }
+}
+
+TEST(OleDate, RoundingUpToMidnightMovesToTheNextDay) {
+    EXPECT_EQ(*SplitOleDate(1.9999999999), (OleDateParts{1900, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(*SplitOleDate(-1.9999999999), (OleDateParts{1899, 12, 30, 0, 0, 0, 0}));
+}
+
+TEST(OleDate, ValuesOutsideTheCalendarHaveNoParts) {
+    EXPECT_FALSE(SplitOleDate(std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_FALSE(SplitOleDate(std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(SplitOleDate(3e6));
+    EXPECT_FALSE(SplitOleDate(-7e5));
+}
+
+TEST(OleDate, NowIsTheLocalTime) {
+    const std::time_t before = std::time(nullptr);
+    const double now = NowAsOleDate();
+    const std::time_t after = std::time(nullptr) + 1;
+    std::tm local{};
+    localtime_r(&before, &local);
+    const double low = MakeOleDate(
+        {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
+    localtime_r(&after, &local);
+    const double high = MakeOleDate(
+        {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
+    EXPECT_GE(now, low);
+    EXPECT_LE(now, high);
+    EXPECT_EQ(OleDateTimeNow().status, OleDateTime::valid);
+}
+
+} // namespace
