@@ -1,0 +1,45 @@
+#include "bench_location.h"
+
+#include "platform/runtime_dir.h"
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#ifdef SIMGPIB_HAVE_PROFILE
+#include "platform/profile.h"
+#endif
+
+namespace corvid::sim {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> ConfiguredBenchFile() {
+#ifdef SIMGPIB_HAVE_PROFILE
+    fs::path ini = platform::HomeDirPath() / "visa.ini";
+    std::optional<std::string> value = platform::ReadProfileString(ini, "SIMGPIB", "BenchFile");
+    if (!value || value->empty()) {
+        return std::nullopt;
+    }
+    fs::path file(*value);
+    return (file.is_absolute() ? file : ini.parent_path() / file).string();
+#else
+    return std::nullopt;
+#endif
+}
+
+std::string FindBenchFile() {
+    const char* env = std::getenv("CORVID_SIM_BENCH");
+    if (env != nullptr && *env != '\0') {
+        return env;
+    }
+    if (std::optional<std::string> configured = ConfiguredBenchFile()) {
+        return *configured;
+    }
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&FindBenchFile), &info) != 0 && info.dli_fname != nullptr) {
+        return (fs::path(info.dli_fname).parent_path() / "sim-bench" / "demo.bench").string();
+    }
+    return "sim-bench/demo.bench";
+}
+
+} // namespace corvid::sim
