@@ -1,0 +1,66 @@
+#include "link/record_channel.h"
+
+#include "link/debugger_link.h"
+#include "link/shared_memory.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace corvid::link {
+
+OutgoingRecordChannel& OutgoingRecordChannel::OfThisProcess() {
+    static OutgoingRecordChannel channel;
+    return channel;
+}
+
+bool OutgoingRecordChannel::Reopen(std::size_t size) {
+    memory_.reset();
+    auto memory = std::make_unique<CSharedMemory>();
+    if (!memory->Create(kDriverRecordMapping, size))
+        return false;
+    memory_ = std::move(memory);
+    return true;
+}
+
+bool OutgoingRecordChannel::Put(std::span<const std::uint8_t> bytes) {
+    std::lock_guard turn(mutex_);
+    if (!memory_ || memory_->Size() < bytes.size() || !memory_->IsCurrent()) {
+        if (!Reopen(std::max(kMinimumSize, bytes.size())))
+            return false;
+    }
+    SharedMemoryLock lock(*memory_);
+    if (!lock.held())
+        return false;
+    std::memcpy(memory_->View(), bytes.data(), bytes.size());
+    return true;
+}
+
+IncomingRecordReader::IncomingRecordReader() = default;
+IncomingRecordReader::~IncomingRecordReader() = default;
+
+IncomingRecord IncomingRecordReader::Read(std::size_t byteCount) {
+    IncomingRecord incoming;
+    if (!memory_ || memory_->Size() < byteCount || !memory_->IsCurrent()) {
+        memory_ = std::make_unique<CSharedMemory>();
+        if (!memory_->Create(kDriverRecordMapping, byteCount) || !memory_->AlreadyExisted()) {
+            memory_.reset();
+            return incoming;
+        }
+    }
+    SharedMemoryLock lock(*memory_);
+    if (!lock.held()) {
+        incoming.status = IncomingRecord::Status::lockFailed;
+        return incoming;
+    }
+    try {
+        incoming.record = CGPIBCommandInfo::FromBytes({memory_->View(), byteCount});
+    } catch (const ArchiveException& error) {
+        incoming.status = IncomingRecord::Status::unreadable;
+        incoming.archiveError = error.what();
+        return incoming;
+    }
+    incoming.status = lock.Unlock() ? IncomingRecord::Status::ok : IncomingRecord::Status::lockFailed;
+    return incoming;
+}
+
+} // namespace corvid::link
