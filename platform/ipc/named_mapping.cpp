@@ -136,11 +136,18 @@ NamedMapping NamedMapping::Create(const std::string& name, std::size_t size) {
 }
 
 NamedMapping::NamedMapping(int fd, std::string name, std::string path, bool created)
-    : fd_(fd), name_(std::move(name)), path_(std::move(path)), alreadyExisted_(!created), creator_(created) {}
+    : fd_(fd), name_(std::move(name)), path_(std::move(path)), alreadyExisted_(!created), creator_(created) {
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0) {
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+    }
+}
 
 NamedMapping::NamedMapping(NamedMapping&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), name_(std::move(other.name_)), path_(std::move(other.path_)),
-      alreadyExisted_(other.alreadyExisted_), creator_(other.creator_) {}
+      alreadyExisted_(other.alreadyExisted_), creator_(other.creator_), device_(other.device_),
+      inode_(other.inode_) {}
 
 NamedMapping& NamedMapping::operator=(NamedMapping&& other) noexcept {
     if (this != &other) {
@@ -150,6 +157,8 @@ NamedMapping& NamedMapping::operator=(NamedMapping&& other) noexcept {
         path_ = std::move(other.path_);
         alreadyExisted_ = other.alreadyExisted_;
         creator_ = other.creator_;
+        device_ = other.device_;
+        inode_ = other.inode_;
     }
     return *this;
 }

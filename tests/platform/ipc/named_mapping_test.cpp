@@ -122,6 +122,21 @@ TEST_F(NamedMappingTest, OpenHandleKeepsTheMappingOfAKilledCreator) {
     EXPECT_EQ(static_cast<unsigned char*>(again.MapView(10).data())[0], 0xAB);
 }
 
+TEST_F(NamedMappingTest, StillNamedUntilTheNameRefersToAnotherFile) {
+    auto creator = std::make_unique<NamedMapping>(NamedMapping::Create(kName, 16));
+    NamedMapping opener = NamedMapping::Create(kName, 16);
+    static_cast<char*>(opener.MapView(16).data())[0] = 'x'; // writing does not change the identity
+    EXPECT_TRUE(creator->StillNamed());
+    EXPECT_TRUE(opener.StillNamed());
+    creator.reset(); // the creator removes the name
+    EXPECT_FALSE(opener.StillNamed());
+    NamedMapping successor = NamedMapping::Create(kName, 16);
+    EXPECT_FALSE(successor.alreadyExisted());
+    EXPECT_FALSE(opener.StillNamed()) << "a new file under the same name was taken for the old one";
+    EXPECT_TRUE(successor.StillNamed());
+    EXPECT_FALSE(NamedMapping().StillNamed());
+}
+
 TEST_F(NamedMappingTest, RefusesBadNamesAndEmptyMappings) {
     for (const char* name : {"", ".", "..", "a/b"})
         EXPECT_EQ(ErrorOf([&] { NamedMapping::Create(name, 8); }), EINVAL) << name;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace corvid::platform {
@@ -72,6 +73,10 @@ private:
     std::string path_;
     bool alreadyExisted_ = false;
     bool creator_ = false;
+    // The file's identity, to tell cheaply whether the name still refers to it. While
+    // the descriptor is open its inode number cannot be given to another file.
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
 };
 
 } // namespace corvid::platform
