@@ -1,0 +1,126 @@
+// A GPIB session: the component's data of an open "GPIB%hd::%hd[::%hd]::INSTR" session and
+// its operations, installed in the session record by viOpen_488.
+#pragma once
+
+#include "../component.h"
+#include "gpib_driver.h"
+#include "visa/sbvisa_io.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <optional>
+
+namespace corvid::visaio {
+
+struct GpibJob {
+    ViJobId id = 0;
+    bool read = false;
+    ViBuf buffer = nullptr;
+    ViUInt32 count = 0;
+};
+
+struct GpibSession {
+    explicit GpibSession(SbvisaSession& session)
+        : record(&session), board(session.interfaceNumber), primary(session.primaryAddress),
+          secondary(session.secondaryAddress) {}
+
+    // The secondary address as the driver takes it: 0 for none, else 0x60 + n.
+    int DriverSecondary() const { return secondary != 0 ? secondary + 0x60 : 0; }
+
+    SbvisaSession* record;
+    int board;
+    int primary;
+    int secondary; // 0 when none
+    int ud = -1;
+    int boardType = 255;
+    std::atomic<ViUInt32> timeout{2000};
+    std::atomic<ViUInt8> termChar{'\n'};
+    std::atomic<bool> termCharEnabled{false};
+    bool sendEnd = true;
+    bool readdress = false;
+    bool unaddress = false;
+    ViUInt16 ioProtocol = VI_PROT_NORMAL;
+    ViUInt16 readBufferMode = VI_FLUSH_DISABLE;
+    ViUInt16 writeBufferMode = VI_FLUSH_WHEN_FULL;
+    std::atomic<bool> listenerSeen{false};
+    std::atomic<bool> srqPending{false};
+    bool asyncListenerChecked = false;
+
+    std::mutex jobMutex; // guards job, jobPending and terminating
+    GpibJob job;
+    bool jobPending = false;
+    bool terminating = false; // viTerminate completes the job itself
+};
+
+// The boards 0 to 99 and the session whose asynchronous transfer runs on each.
+class GpibBoards {
+public:
+    static GpibBoards& Instance();
+    // Makes the session the owner of the board's transfer; false when the board is busy.
+    bool Claim(int board, ViSession vi);
+    void Release(int board, ViSession vi);
+    bool Busy(int board) const;
+    ViSession Owner(int board) const;
+
+private:
+    mutable std::mutex mutex_;
+    std::array<ViSession, SBVISA_GPIB_BOARDS> owner_{};
+};
+
+// The operation table of GPIB sessions.
+const SbvisaOperations& GpibOperations();
+// The GPIB data of a record, or null when the record is not a GPIB session.
+GpibSession* GpibDataOf(SbvisaSession* record);
+
+// Operations shared between the files of the GPIB group.
+ViStatus GpibListenerCheck(GpibSession& s);
+// Completes the pending job with the driver's result and posts VI_EVENT_IO_COMPLETION.
+void GpibCompleteJob(GpibSession& s, const GpibResult& result);
+// Whether the driver notifies (the support library's notification mode).
+bool GpibNotifyMode();
+// Arms the driver's notification for what the session needs now (notification mode).
+void GpibArmNotification(GpibSession& s);
+
+ViStatus GpibClose(SbvisaSession* session);
+ViStatus GpibSetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrState value);
+ViStatus GpibGetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrState* value, ViChar text[256]);
+ViStatus GpibTerminate(SbvisaSession* session, ViUInt16 degree, ViJobId job);
+ViStatus GpibRead(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViUInt32* returned);
+ViStatus GpibReadAsync(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViJobId* job);
+ViStatus GpibWrite(SbvisaSession* session, ViConstBuf buffer, ViUInt32 count, ViUInt32* returned);
+ViStatus GpibWriteAsync(SbvisaSession* session, ViConstBuf buffer, ViUInt32 count, ViJobId* job);
+ViStatus GpibAssertTrigger(SbvisaSession* session, ViUInt16 protocol);
+ViStatus GpibReadSTB(SbvisaSession* session, ViUInt16* statusByte);
+ViStatus GpibClear(SbvisaSession* session);
+ViStatus GpibControlREN(SbvisaSession* session, ViUInt16 mode);
+ViStatus GpibEventsChanged(SbvisaSession* session, ViEventType type);
+
+// Repeats a driver call while it fails with error 10 (I/O in progress on the board),
+// yielding while the board's asynchronous transfer runs. Gives up with a time-out once
+// the session's time-out has passed, rather than wait for ever on a board that stays busy.
+template <class Call>
+GpibResult GpibRetryWhileBusy(const GpibSession& s, Call call) {
+    using Clock = std::chrono::steady_clock;
+    const ViUInt32 timeout = s.timeout.load(std::memory_order_relaxed);
+    const bool limited = timeout != VI_TMO_INFINITE;
+    std::optional<Clock::time_point> deadline;
+    for (;;) {
+        GpibResult result = call();
+        if (!result.failed() || result.error != EOIP) {
+            return result;
+        }
+        if (!deadline) {
+            deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
+        }
+        do {
+            Yield();
+            if (limited && Clock::now() >= *deadline) {
+                return GpibResult{ERR | TIMO, EABO, 0};
+            }
+        } while (GpibBoards::Instance().Busy(s.board));
+    }
+}
+
+} // namespace corvid::visaio
