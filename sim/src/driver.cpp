@@ -101,6 +101,12 @@ Driver::Descriptor* Driver::Find(int ud, CallResult& result) {
     return descriptors_[static_cast<size_t>(ud)].get();
 }
 
+std::pair<Driver::Descriptor*, Bus::Board*> Driver::FindWithBoard(int ud, CallResult& result,
+                                                                  bool needController) {
+    Descriptor* d = Find(ud, result);
+    return {d, d == nullptr ? nullptr : BoardOf(*d, result, needController)};
+}
+
 Bus::Board* Driver::BoardOf(const Descriptor& d, CallResult& result, bool needController) {
     Bus::Board* board = bus_->FindBoard(d.boardIndex);
     if (board == nullptr) {
@@ -218,11 +224,7 @@ CallResult Driver::Onl(int ud, int online) {
 CallResult Driver::Diag(int ud, void* buffer, long count) {
     Lock lock(mutex_);
     CallResult result;
-    Descriptor* d = Find(ud, result);
-    if (d == nullptr) {
-        return result;
-    }
-    Bus::Board* board = BoardOf(*d, result, false);
+    auto [d, board] = FindWithBoard(ud, result, false);
     if (board == nullptr) {
         return result;
     }

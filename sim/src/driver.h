@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace corvid::sim {
@@ -122,6 +123,9 @@ private:
     // The descriptor's board in the running bench, with the errors of a missing board or
     // one that is not controller in charge.
     Bus::Board* BoardOf(const Descriptor& d, CallResult& result, bool needController);
+    // Find and BoardOf together: the board is null when either lookup failed (its error
+    // is in result).
+    std::pair<Descriptor*, Bus::Board*> FindWithBoard(int ud, CallResult& result, bool needController);
     // Device descriptor ready for a transfer: not a board, board present and in charge,
     // no transfer in progress on it.
     Descriptor* TransferTarget(int ud, const void* buffer, long count, CallResult& result,

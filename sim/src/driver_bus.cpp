@@ -116,11 +116,7 @@ CallResult Driver::Listen(int ud, int pad, int sad, short* found) {
 CallResult Driver::Lines(int ud, short* lines) {
     Lock lock(mutex_);
     CallResult result;
-    Descriptor* d = Find(ud, result);
-    if (d == nullptr) {
-        return result;
-    }
-    Bus::Board* board = BoardOf(*d, result, false);
+    auto [d, board] = FindWithBoard(ud, result, false);
     if (board == nullptr) {
         return result;
     }
@@ -141,11 +137,7 @@ CallResult Driver::Lines(int ud, short* lines) {
 CallResult Driver::InterfaceClear(int ud) {
     Lock lock(mutex_);
     CallResult result;
-    Descriptor* d = Find(ud, result);
-    if (d == nullptr) {
-        return result;
-    }
-    Bus::Board* board = BoardOf(*d, result, false);
+    auto [d, board] = FindWithBoard(ud, result, false);
     if (board == nullptr) {
         return result;
     }
@@ -159,11 +151,7 @@ CallResult Driver::InterfaceClear(int ud) {
 CallResult Driver::SystemControl(int ud, int request) {
     Lock lock(mutex_);
     CallResult result;
-    Descriptor* d = Find(ud, result);
-    if (d == nullptr) {
-        return result;
-    }
-    Bus::Board* board = BoardOf(*d, result, false);
+    auto [d, board] = FindWithBoard(ud, result, false);
     if (board == nullptr) {
         return result;
     }
@@ -178,11 +166,7 @@ CallResult Driver::SystemControl(int ud, int request) {
 CallResult Driver::RemoteEnable(int ud, int enable) {
     Lock lock(mutex_);
     CallResult result;
-    Descriptor* d = Find(ud, result);
-    if (d == nullptr) {
-        return result;
-    }
-    Bus::Board* board = BoardOf(*d, result, false);
+    auto [d, board] = FindWithBoard(ud, result, false);
     if (board == nullptr) {
         return result;
     }
@@ -203,11 +187,7 @@ CallResult Driver::RemoteEnable(int ud, int enable) {
 CallResult Driver::Command(int ud, const void* commands, long count) {
     Lock lock(mutex_);
     CallResult result;
-    Descriptor* d = Find(ud, result);
-    if (d == nullptr) {
-        return result;
-    }
-    Bus::Board* board = BoardOf(*d, result, true);
+    auto [d, board] = FindWithBoard(ud, result, true);
     if (board == nullptr) {
         return result;
     }
