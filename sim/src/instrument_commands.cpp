@@ -26,7 +26,11 @@ public:
             if (unit.empty()) {
                 continue; // "*RST;" and empty messages
             }
-            if (!RunUnit(unit)) {
+            bool carriedOn = RunUnit(unit);
+            // Each command can raise a service request of its own: "*CLS;*OPC" clears the
+            // summary and then sets it again, a new reason for service.
+            inst_.UpdateStatus(now_);
+            if (!carriedOn) {
                 break; // a command error ends the message
             }
         }

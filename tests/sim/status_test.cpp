@@ -38,6 +38,10 @@ TEST_F(StatusTest, OperationCompleteRaisesAServiceRequestThatThePollClears) {
     // A new event is a new reason.
     Write(ud, "*OPC\n");
     EXPECT_EQ(Poll(ib, ud), 0x60);
+    // Clearing and setting the event again within one message is a new reason too.
+    Write(ud, "*CLS;*SRE 32;*ESE 1;*OPC\n");
+    EXPECT_TRUE(SrqLine(ib));
+    EXPECT_EQ(Poll(ib, ud), 0x60);
 }
 
 TEST_F(StatusTest, WithdrawingTheReasonWithdrawsTheRequest) {
