@@ -3,6 +3,7 @@
 #include "driver.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace corvid::sim {
 
@@ -187,7 +188,10 @@ CallResult Driver::RemoteEnable(int ud, int enable) {
 CallResult Driver::Command(int ud, const void* commands, long count) {
     Lock lock(mutex_);
     CallResult result;
-    auto [d, board] = FindWithBoard(ud, result, true);
+    // Named variables rather than a structured binding: the lambda below captures them.
+    Descriptor* d = nullptr;
+    Bus::Board* board = nullptr;
+    std::tie(d, board) = FindWithBoard(ud, result, true);
     if (board == nullptr) {
         return result;
     }
