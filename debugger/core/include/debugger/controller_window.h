@@ -1,0 +1,34 @@
+// The debugger's controller window: the window of class "OMBRADEBUGCONTROLLER" that
+// drivers find and send their messages to, answered by an engine.
+#pragma once
+
+#include "platform/window_message.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace corvid::debugger {
+
+class Engine;
+
+class ControllerWindow {
+public:
+    // Null when another debugger's controller window is alive. Throws std::system_error
+    // or platform::RuntimeDirError when the window cannot be created.
+    // onMessage, when given, hears of every message before the engine handles it.
+    static std::unique_ptr<ControllerWindow>
+    Create(Engine& engine, std::function<void(const platform::WindowMessage&)> onMessage = {});
+
+    // A descriptor that is readable while messages wait (for an event loop's notifier).
+    int Fd() const { return window_->fd(); }
+    // Handles waiting messages, waiting up to timeout for the first; returns how many.
+    int Pump(std::chrono::milliseconds timeout) { return window_->Pump(timeout); }
+
+private:
+    explicit ControllerWindow(std::unique_ptr<platform::MessageWindow> window) : window_(std::move(window)) {}
+
+    std::unique_ptr<platform::MessageWindow> window_;
+};
+
+} // namespace corvid::debugger
