@@ -56,6 +56,13 @@ int SleepFunction(lua_State* L) {
     }
 }
 
+// clock(): seconds on a monotonic clock, for timing inside a script.
+int ClockFunction(lua_State* L) {
+    using namespace std::chrono;
+    lua_pushnumber(L, duration<double>(steady_clock::now().time_since_epoch()).count());
+    return 1;
+}
+
 // print, for a host that takes the lines itself.
 int PrintToHost(lua_State* L) {
     std::string line;
@@ -78,6 +85,7 @@ void OpenGlobals(lua_State* L) {
     lua_register(L, "CreateObject", &Guarded<CreateObjectFunction>);
     lua_register(L, "PropertyBag", &Guarded<PropertyBagFunction>);
     lua_register(L, "sleep", &Guarded<SleepFunction>);
+    lua_register(L, "clock", &ClockFunction);
     if (ContextOf(L).options.print)
         lua_register(L, "print", &Guarded<PrintToHost>);
 }

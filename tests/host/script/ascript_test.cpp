@@ -19,6 +19,18 @@ TEST_F(Ascript, RunsTheScriptWithItsArgumentsAndExitsZero) {
     EXPECT_EQ(run.err, "");
 }
 
+TEST_F(Ascript, ClockIsMonotonicSecondsThatCountSleeping) {
+    ProgramRun run = RunAscript(R"lua(
+        local start = clock()
+        sleep(30)
+        local elapsed = clock() - start
+        print(elapsed >= 0.03 and elapsed < 60)
+    )lua",
+                                {});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "true\n");
+}
+
 TEST_F(Ascript, ALuaErrorExitsOneWithFileLineAndMessage) {
     ProgramRun run = RunAscript("print('before')\nlocal settings = nil\nprint(settings.address)\n");
     EXPECT_EQ(run.status, 1);
