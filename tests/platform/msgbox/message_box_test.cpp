@@ -1,6 +1,7 @@
 #include "platform/message_box.h"
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 using namespace corvid::platform;
@@ -34,6 +35,21 @@ TEST_F(MessageBoxTest, InstalledHandlerSeesTheRequestAndAnswers) {
     EXPECT_EQ(seen.caption, "Question");
     EXPECT_EQ(seen.buttons, MsgButtons::YesNo);
     EXPECT_EQ(seen.icon, MsgIcon::Question);
+}
+
+TEST_F(MessageBoxTest, AModuleLoadedLaterAsksTheProgramsHandler) {
+    std::string caption;
+    SetMessageBoxHandler([&](const MessageBoxRequest& request) {
+        caption = request.caption;
+        return MsgAnswer::No;
+    });
+    void* module = ::dlopen(PROBE_MODULE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << ::dlerror();
+    auto show = reinterpret_cast<int (*)()>(::dlsym(module, "ShowProbeBox"));
+    ASSERT_NE(show, nullptr);
+    EXPECT_EQ(show(), static_cast<int>(MsgAnswer::No));
+    EXPECT_EQ(caption, "Probe");
+    ::dlclose(module);
 }
 
 TEST_F(MessageBoxTest, EmptyCaptionBecomesTheProgramName) {

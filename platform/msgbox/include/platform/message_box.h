@@ -1,11 +1,16 @@
 // The process-wide message-box service. Libraries never talk to a window system; they
 // ask this service, which answers from (in this order) a handler installed by the host
 // program, the CORVID_MSGBOX environment variable, the terminal, or the default button.
+//
+// The service is a shared library so that there is one handler per process: a module
+// loaded into a host program shows its boxes through the host's handler.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
+
+#define CORVID_MSGBOX_API __attribute__((visibility("default")))
 
 namespace corvid::platform {
 
@@ -29,17 +34,17 @@ using MessageBoxHandler = std::function<MsgAnswer(const MessageBoxRequest&)>;
 
 // Installs the host program's handler (an empty function removes it) and returns the
 // one it replaces.
-MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+CORVID_MSGBOX_API MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 
 // Shows a box and returns the button chosen. An empty caption stands for the program's name.
-MsgAnswer ShowMessageBox(std::string_view text, std::string_view caption = {},
-                         MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None);
+CORVID_MSGBOX_API MsgAnswer ShowMessageBox(std::string_view text, std::string_view caption = {},
+                                           MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None);
 
 // The default (first) button of a set, and whether a set offers a button.
-MsgAnswer DefaultAnswer(MsgButtons buttons);
-bool Offers(MsgButtons buttons, MsgAnswer answer);
+CORVID_MSGBOX_API MsgAnswer DefaultAnswer(MsgButtons buttons);
+CORVID_MSGBOX_API bool Offers(MsgButtons buttons, MsgAnswer answer);
 
 // "OK", "Cancel", "Yes", ...
-std::string_view AnswerName(MsgAnswer answer);
+CORVID_MSGBOX_API std::string_view AnswerName(MsgAnswer answer);
 
 } // namespace corvid::platform
