@@ -1,0 +1,105 @@
+#include "read_only_query.h"
+
+#include <memory>
+#include <sqlite3.h>
+#include <stdexcept>
+
+namespace corvid::host {
+namespace {
+
+struct CloseDatabase {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct FinalizeStatement {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using DatabasePtr = std::unique_ptr<sqlite3, CloseDatabase>;
+using StatementPtr = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+[[noreturn]] void Fail(sqlite3* db, const std::string& what) {
+    throw std::runtime_error(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+void Bind(sqlite3* db, sqlite3_stmt* statement, int index, const QueryValue& value) {
+    int status = SQLITE_OK;
+    if (const auto* integer = std::get_if<std::int64_t>(&value))
+        status = sqlite3_bind_int64(statement, index, *integer);
+    else if (const auto* real = std::get_if<double>(&value))
+        status = sqlite3_bind_double(statement, index, *real);
+    else if (const auto* text = std::get_if<std::string>(&value))
+        status = sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()),
+                                   SQLITE_TRANSIENT);
+    else
+        status = sqlite3_bind_null(statement, index);
+    if (status != SQLITE_OK)
+        Fail(db, "cannot bind parameter " + std::to_string(index));
+}
+
+void BindAll(sqlite3* db, sqlite3_stmt* statement, const std::vector<QueryParameter>& parameters) {
+    int position = 0;
+    for (const auto& [name, value] : parameters) {
+        int index = 0;
+        if (name.empty()) {
+            index = ++position;
+        } else {
+            index = sqlite3_bind_parameter_index(statement, (":" + name).c_str());
+            if (index == 0)
+                throw std::runtime_error("the statement has no parameter :" + name);
+        }
+        if (index > sqlite3_bind_parameter_count(statement))
+            throw std::runtime_error("the statement has fewer parameters than given");
+        Bind(db, statement, index, value);
+    }
+}
+
+QueryValue ColumnValue(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return static_cast<std::int64_t>(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(statement, column);
+    case SQLITE_NULL:
+        return std::monostate{};
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        return std::string(text ? text : "",
+                           static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+    }
+    }
+}
+
+} // namespace
+
+std::vector<QueryRow> QueryReadOnly(const std::string& path, const std::string& sql,
+                                    const std::vector<QueryParameter>& parameters) {
+    sqlite3* raw = nullptr;
+    int status = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DatabasePtr db(raw);
+    if (status != SQLITE_OK)
+        Fail(raw, "cannot open the database " + path);
+    sqlite3_stmt* rawStatement = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), static_cast<int>(sql.size()), &rawStatement, &tail) !=
+        SQLITE_OK)
+        Fail(db.get(), "the query is refused");
+    StatementPtr statement(rawStatement);
+    if (!statement)
+        throw std::runtime_error("the query is empty");
+    if (!sqlite3_stmt_readonly(statement.get()))
+        throw std::runtime_error("only queries that read are allowed");
+    BindAll(db.get(), statement.get(), parameters);
+    std::vector<QueryRow> rows;
+    int columns = sqlite3_column_count(statement.get());
+    while ((status = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        QueryRow row;
+        for (int column = 0; column < columns; ++column)
+            row.emplace_back(sqlite3_column_name(statement.get(), column),
+                             ColumnValue(statement.get(), column));
+        rows.push_back(std::move(row));
+    }
+    if (status != SQLITE_DONE)
+        Fail(db.get(), "the query failed");
+    return rows;
+}
+
+} // namespace corvid::host

@@ -1,0 +1,88 @@
+// halcyon: the test-executive host.
+//   halcyon [PLAN] [--plugin PATH]   the window: the operator plug-in when installed, else
+//                                    a window listing the plan's tests
+//   halcyon run PLAN [--variant V] [--test NAME]... [--station NAME]   without a window
+#include "halcyon/pubapi.h"
+#include "host_window.h"
+#include "operator_plugin.h"
+#include "qt_message_box.h"
+#include "run_command.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Usage() {
+    std::fputs("usage: halcyon [PLAN] [--plugin PATH]\n"
+               "       halcyon run PLAN [--variant V] [--test NAME]... [--station NAME]\n",
+               stderr);
+}
+
+int RunHeadless(const std::vector<std::string>& args) {
+    corvid::host::RunRequest request;
+    std::string problem;
+    if (!corvid::host::ParseRunArguments(args, request, problem)) {
+        std::fprintf(stderr, "halcyon: %s\n", problem.c_str());
+        Usage();
+        return 2;
+    }
+    return corvid::host::RunPlan(request);
+}
+
+struct WindowArguments {
+    std::string plan;
+    std::string plugin;
+};
+
+bool ParseWindowArguments(const std::vector<std::string>& args, WindowArguments& parsed) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--plugin" && i + 1 < args.size())
+            parsed.plugin = args[++i];
+        else if (!args[i].empty() && args[i][0] != '-' && parsed.plan.empty())
+            parsed.plan = args[i];
+        else
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "run")
+        return RunHeadless({args.begin() + 1, args.end()});
+    WindowArguments parsed;
+    if (!ParseWindowArguments(args, parsed)) {
+        Usage();
+        return 2;
+    }
+    QApplication application(argc, argv);
+    corvid::host::QtMessageBoxHandler messageBoxes;
+    std::string pluginPath = corvid::host::OperatorPluginPath(parsed.plugin);
+    std::error_code error;
+    if (std::filesystem::exists(pluginPath, error)) {
+        std::string problem;
+        auto plugin = corvid::host::OperatorPlugin::Load(pluginPath, problem);
+        if (!plugin) {
+            std::fprintf(stderr, "halcyon: %s\n", problem.c_str());
+            return 1;
+        }
+        plugin->Run();
+        plugin.reset();
+        VUnloadTestsuite();
+        return 0;
+    }
+    corvid::host::HostWindow window;
+    if (!parsed.plan.empty())
+        window.LoadPlan(QString::fromStdString(parsed.plan));
+    window.resize(640, 480);
+    window.show();
+    int status = QApplication::exec();
+    VUnloadTestsuite();
+    return status;
+}

@@ -1,0 +1,85 @@
+#include "qt_message_box.h"
+
+#include "platform/message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace corvid::host {
+namespace {
+
+using platform::MsgAnswer;
+using platform::MsgButtons;
+using platform::MsgIcon;
+
+QMessageBox::StandardButtons ButtonsOf(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case MsgButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MsgButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon IconOf(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Error:
+        return QMessageBox::Critical;
+    case MsgIcon::Warning:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MsgAnswer AnswerOf(int button) {
+    switch (button) {
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    case QMessageBox::Abort:
+        return MsgAnswer::Abort;
+    case QMessageBox::Retry:
+        return MsgAnswer::Retry;
+    case QMessageBox::Ignore:
+        return MsgAnswer::Ignore;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    default:
+        return MsgAnswer::Ok;
+    }
+}
+
+platform::MessageBoxHandler previous;
+
+} // namespace
+
+QtMessageBoxHandler::QtMessageBoxHandler() {
+    previous = platform::SetMessageBoxHandler([](const platform::MessageBoxRequest& request) {
+        QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
+                        QString::fromStdString(request.text), ButtonsOf(request.buttons),
+                        QApplication::activeWindow());
+        return AnswerOf(box.exec());
+    });
+}
+
+QtMessageBoxHandler::~QtMessageBoxHandler() {
+    platform::SetMessageBoxHandler(std::move(previous));
+}
+
+} // namespace corvid::host
