@@ -1,0 +1,112 @@
+// The connection to a database file, taking the Jet SQL that the operator interface
+// writes (see jet_sql.h), with saved queries stored in the file itself.
+#pragma once
+
+#include "operatordb/recordset.h"
+#include "operatordb/value.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace corvid::operatordb {
+
+// A saved query: a row of MSysQueries. Parameters declares the named parameters of
+// the SQL as "Name Type, Name Type" (types Long, Text, Double, YesNo); the SQL names
+// them as :Name.
+struct SavedQuery {
+    std::string name;
+    std::string parameters;
+    std::string sql;
+};
+
+enum class FileMode { Existing, CreateIfMissing };
+
+// Tables whose names begin with "MSys" or "sqlite_" are system objects.
+bool IsSystemObject(std::string_view name);
+
+class Database {
+public:
+    // Opens the file read/write, shared with other connections. A missing file (unless
+    // created) or a file that is not a database raises DbError.
+    explicit Database(const std::filesystem::path& path, FileMode mode = FileMode::Existing);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // Runs one action statement (INSERT, UPDATE, DELETE, DDL) with fail-on-error: a
+    // statement the engine refuses changes nothing and raises DbError with the engine's
+    // message. Returns the number of rows changed.
+    int Execute(const std::string& jetSql, const Parameters& params = {});
+
+    // True when the statement returns rows (a SELECT), false for an action statement.
+    // Raises DbError when the engine refuses the statement.
+    bool ReturnsRows(const std::string& jetSql);
+
+    // Opens a read-only record set over a SELECT.
+    Recordset OpenRecordset(const std::string& jetSql, const Parameters& params = {});
+
+    // Saved queries, found by name without regard to case.
+    std::optional<SavedQuery> FindSavedQuery(const std::string& name);
+    std::vector<SavedQuery> SavedQueries();
+    // Stores (or replaces) a saved query after checking that its SQL compiles.
+    void SaveQuery(const SavedQuery& query);
+    // Runs a saved action query / opens a saved select query. Parameter values are
+    // converted to the declared types; an undeclared or missing one raises DbError.
+    int ExecuteQuery(const std::string& name, const Parameters& params = {});
+    Recordset OpenQuery(const std::string& name, const Parameters& params = {});
+
+    bool HasTable(const std::string& name);
+    // The column names of a table or view, or nullopt when there is none of that name.
+    std::optional<std::vector<std::string>> ColumnsOf(const std::string& table);
+    std::vector<std::string> TableNames(bool includeSystemObjects = false);
+
+    // The SQLite text of a Jet statement on this database: saved queries expanded, and
+    // outer-row conditions of IN subqueries moved out of them (see jet_hoist.h).
+    std::string Translate(const std::string& jetSql);
+    // Runs SQLite statements as they are (schema scripts).
+    void ExecuteNative(const std::string& script);
+
+    // Called with the Jet text of every statement executed or opened as a record set,
+    // before it runs (for tracing); an empty function stops it.
+    void SetStatementObserver(std::function<void(const std::string&)> observer) {
+        observer_ = std::move(observer);
+    }
+    void Observe(const std::string& jetSql) const {
+        if (observer_)
+            observer_(jetSql);
+    }
+
+    sqlite3* handle() const { return db_; }
+
+private:
+    Parameters Typed(const SavedQuery& query, const Parameters& params) const;
+
+    std::filesystem::path path_;
+    sqlite3* db_ = nullptr;
+    std::function<void(const std::string&)> observer_;
+};
+
+// Groups statements into one unit: begun by the constructor, undone by the destructor
+// unless committed. Nests.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+} // namespace corvid::operatordb

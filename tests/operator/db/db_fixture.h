@@ -1,0 +1,55 @@
+// A fresh instrument database file in a temporary directory for each test.
+#pragma once
+
+#include "operatordb/database.h"
+#include "operatordb/demo_station.h"
+#include "operatordb/schema.h"
+#include "testsupport/sandbox.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace corvid::operatordb::testing {
+
+class EmptyDatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override { db = std::make_unique<Database>(file, FileMode::CreateIfMissing); }
+
+    // The single value of a one-row, one-column SELECT.
+    Value Scalar(const std::string& sql, const Parameters& params = {}) {
+        Recordset rows = db->OpenRecordset(sql, params);
+        EXPECT_FALSE(rows.IsEOF()) << sql;
+        return rows.IsEOF() ? Value() : rows.GetValue(0);
+    }
+    int64_t Count(const std::string& table, const std::string& where = "1 = 1") {
+        return Scalar("SELECT count(*) FROM [" + table + "] WHERE " + where).AsInteger();
+    }
+
+    corvid::testing::TempDir dir;
+    std::filesystem::path file = dir.path() / "instruments.db";
+    std::unique_ptr<Database> db;
+};
+
+class SchemaTest : public EmptyDatabaseTest {
+protected:
+    void SetUp() override {
+        EmptyDatabaseTest::SetUp();
+        CreateInstrumentSchema(*db);
+    }
+};
+
+// The demo station as it stands on 15 June 2024.
+class DemoTest : public SchemaTest {
+protected:
+    static constexpr std::chrono::year_month_day kToday{std::chrono::year(2024), std::chrono::June,
+                                                        std::chrono::day(15)};
+    void SetUp() override {
+        SchemaTest::SetUp();
+        CreateDemoStation(*db, kToday);
+    }
+};
+
+} // namespace corvid::operatordb::testing
