@@ -70,20 +70,39 @@ std::optional<OleDateParts> SplitOleDate(double date) {
     return parts;
 }
 
+namespace {
+
+// The local time's offset from UTC, looked up once a minute: every record carries the
+// time it was made, and the C library checks the zone file on each conversion.
+long LocalOffsetSeconds(std::time_t seconds) {
+    thread_local std::time_t cachedMinute = -1;
+    thread_local long cachedOffset = 0;
+    const std::time_t minute = seconds / 60;
+    if (minute != cachedMinute) {
+        std::tm local{};
+        localtime_r(&seconds, &local);
+        cachedOffset = local.tm_gmtoff;
+        cachedMinute = minute;
+    }
+    return cachedOffset;
+}
+
+} // namespace
+
 double NowAsOleDate() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto sinceSecond = now - std::chrono::system_clock::from_time_t(seconds);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    OleDateParts parts{
-        local.tm_year + 1900,
-        local.tm_mon + 1,
-        local.tm_mday,
-        local.tm_hour,
-        local.tm_min,
-        local.tm_sec,
-        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceSecond).count())};
+    const long long local = static_cast<long long>(seconds) + LocalOffsetSeconds(seconds);
+    const long long days = (local >= 0 ? local : local - 86'399) / 86'400;
+    const long long secondOfDay = local - days * 86'400;
+    OleDateParts parts;
+    CivilFromDays(days, parts.year, parts.month, parts.day);
+    parts.hour = static_cast<int>(secondOfDay / 3600);
+    parts.minute = static_cast<int>(secondOfDay / 60 % 60);
+    parts.second = static_cast<int>(secondOfDay % 60);
+    parts.millisecond =
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceSecond).count());
     return MakeOleDate(parts);
 }
 

@@ -1,9 +1,12 @@
 #include "link/ole_date.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <limits>
+#include <string>
+#include <thread>
 
 using namespace corvid::link;
 
@@ -64,6 +67,27 @@ TEST(OleDate, NowIsTheLocalTime) {
     EXPECT_GE(now, low);
     EXPECT_LE(now, high);
     EXPECT_EQ(OleDateTimeNow().status, OleDateTime::valid);
+}
+
+// A zone far from UTC, in a thread of its own so that its offset is looked up afresh.
+TEST(OleDate, NowFollowsTheZoneOffset) {
+    const char* saved = std::getenv("TZ");
+    const std::string previous = saved ? saved : "";
+    ::setenv("TZ", "XST-9:30", 1); // nine and a half hours east of UTC
+    ::tzset();
+    double now = 0;
+    std::thread([&] { now = NowAsOleDate(); }).join();
+    const std::time_t utc = std::time(nullptr);
+    if (saved)
+        ::setenv("TZ", previous.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+    std::tm parts{};
+    gmtime_r(&utc, &parts);
+    const double utcDate = MakeOleDate(
+        {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec});
+    EXPECT_NEAR(now - utcDate, 9.5 / 24, 5.0 / 86400);
 }
 
 } // namespace
