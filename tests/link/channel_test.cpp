@@ -84,6 +84,17 @@ TEST_F(LinkTest, EveryBlockTypeCrossesByteForByte) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(LinkTest, DriverMappingDeletedByHandIsCreatedAgainForTheNextRecord) {
+    ScriptedDebugger peer({});
+    CDebuggerLink debugger;
+    CGPIBCommandInfo record = RecordWithBlocksOfType(5);
+    EXPECT_EQ(debugger.SendGPIBCommandInfo(&record), 1);
+    EXPECT_EQ(peer.NextEvent(), "sends " + Hex(record.Serialize()));
+    std::filesystem::remove(sandbox.runtime() / "map" / kDriverRecordMapping);
+    EXPECT_EQ(debugger.SendGPIBCommandInfo(&record), 1);
+    EXPECT_EQ(peer.NextEvent(), "sends " + Hex(record.Serialize()));
+}
+
 TEST_F(LinkTest, ReportCommandHoldsSendsAndHoldsAgain) {
     ScriptedDebugger peer({});
     CDebuggerLink debugger;
