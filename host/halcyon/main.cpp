@@ -5,7 +5,7 @@
 #include "halcyon/pubapi.h"
 #include "host_window.h"
 #include "operator_plugin.h"
-#include "qt_message_box.h"
+#include "platform/qt_message_box.h"
 #include "run_command.h"
 
 #include <QApplication>
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
-    corvid::host::QtMessageBoxHandler messageBoxes;
+    corvid::platform::QtMessageBoxHandler messageBoxes;
     std::string pluginPath = corvid::host::OperatorPluginPath(parsed.plugin);
     std::error_code error;
     if (std::filesystem::exists(pluginPath, error)) {

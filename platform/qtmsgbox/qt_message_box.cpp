@@ -1,16 +1,10 @@
-#include "qt_message_box.h"
-
-#include "platform/message_box.h"
+#include "platform/qt_message_box.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-namespace corvid::host {
+namespace corvid::platform {
 namespace {
-
-using platform::MsgAnswer;
-using platform::MsgButtons;
-using platform::MsgIcon;
 
 QMessageBox::StandardButtons ButtonsOf(MsgButtons buttons) {
     switch (buttons) {
@@ -65,21 +59,24 @@ MsgAnswer AnswerOf(int button) {
     }
 }
 
-platform::MessageBoxHandler previous;
+MessageBoxHandler previous;
 
 } // namespace
 
+MsgAnswer ShowQtMessageBox(const MessageBoxRequest& request, QWidget* parent) {
+    QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
+                    QString::fromStdString(request.text), ButtonsOf(request.buttons),
+                    parent ? parent : QApplication::activeWindow());
+    return AnswerOf(box.exec());
+}
+
 QtMessageBoxHandler::QtMessageBoxHandler() {
-    previous = platform::SetMessageBoxHandler([](const platform::MessageBoxRequest& request) {
-        QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
-                        QString::fromStdString(request.text), ButtonsOf(request.buttons),
-                        QApplication::activeWindow());
-        return AnswerOf(box.exec());
-    });
+    previous =
+        SetMessageBoxHandler([](const MessageBoxRequest& request) { return ShowQtMessageBox(request); });
 }
 
 QtMessageBoxHandler::~QtMessageBoxHandler() {
-    platform::SetMessageBoxHandler(std::move(previous));
+    SetMessageBoxHandler(std::move(previous));
 }
 
-} // namespace corvid::host
+} // namespace corvid::platform

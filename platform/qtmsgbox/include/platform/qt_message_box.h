@@ -1,0 +1,23 @@
+// Shows the message-box service's boxes as Qt message boxes in the Qt programs.
+#pragma once
+
+#include "platform/message_box.h"
+
+class QWidget;
+
+namespace corvid::platform {
+
+// One modal Qt message box for the request, owned by parent (or the active window).
+MsgAnswer ShowQtMessageBox(const MessageBoxRequest& request, QWidget* parent = nullptr);
+
+// Installs a handler that shows every box of the process modally; the previous handler
+// comes back when the guard goes.
+class QtMessageBoxHandler {
+public:
+    QtMessageBoxHandler();
+    ~QtMessageBoxHandler();
+    QtMessageBoxHandler(const QtMessageBoxHandler&) = delete;
+    QtMessageBoxHandler& operator=(const QtMessageBoxHandler&) = delete;
+};
+
+} // namespace corvid::platform
