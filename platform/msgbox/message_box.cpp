@@ -107,7 +107,9 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return handler;
 }
 
-MsgAnswer DefaultAnswer(MsgButtons buttons) { return ButtonsOf(buttons).front(); }
+MsgAnswer DefaultAnswer(MsgButtons buttons) {
+    return ButtonsOf(buttons).front();
+}
 
 bool Offers(MsgButtons buttons, MsgAnswer answer) {
     for (MsgAnswer candidate : ButtonsOf(buttons))
@@ -134,6 +136,15 @@ std::string_view AnswerName(MsgAnswer answer) {
         return "No";
     }
     return "?";
+}
+
+std::optional<MsgAnswer> AnswerUnattended(const MessageBoxRequest& request) {
+    const std::optional<MsgAnswer> answer = AnswerFromEnvironment(request);
+    if (answer) {
+        WriteBox(request);
+        WriteAnswer(*answer);
+    }
+    return answer;
 }
 
 MsgAnswer ShowMessageBox(std::string_view text, std::string_view caption, MsgButtons buttons, MsgIcon icon) {

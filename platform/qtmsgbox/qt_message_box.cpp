@@ -64,6 +64,8 @@ MessageBoxHandler previous;
 } // namespace
 
 MsgAnswer ShowQtMessageBox(const MessageBoxRequest& request, QWidget* parent) {
+    if (const std::optional<MsgAnswer> unattended = AnswerUnattended(request))
+        return *unattended;
     QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text), ButtonsOf(request.buttons),
                     parent ? parent : QApplication::activeWindow());

@@ -73,6 +73,15 @@ TEST_F(MessageBoxTest, EnvironmentAnswersWhenTheBoxOffersTheButton) {
     EXPECT_EQ(ShowMessageBox("q", "c", MsgButtons::AbortRetryIgnore), MsgAnswer::Abort);
 }
 
+TEST_F(MessageBoxTest, UnattendedAnswersOnlyWhenTheVariableIsSet) {
+    const MessageBoxRequest request{"q", "c", MsgButtons::YesNo, MsgIcon::Question};
+    EXPECT_EQ(AnswerUnattended(request), std::nullopt);
+    ::setenv("CORVID_MSGBOX", "no", 1);
+    EXPECT_EQ(AnswerUnattended(request), MsgAnswer::No);
+    ::setenv("CORVID_MSGBOX", "log", 1);
+    EXPECT_EQ(AnswerUnattended(request), MsgAnswer::Yes);
+}
+
 TEST_F(MessageBoxTest, WithoutTerminalTheDefaultButtonAnswers) {
     if (::isatty(0))
         GTEST_SKIP() << "standard input is a terminal";

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,11 @@ CORVID_MSGBOX_API MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handl
 // Shows a box and returns the button chosen. An empty caption stands for the program's name.
 CORVID_MSGBOX_API MsgAnswer ShowMessageBox(std::string_view text, std::string_view caption = {},
                                            MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None);
+
+// The answer of an unattended run: when CORVID_MSGBOX is set, the box and the answer it
+// names are written to standard error and that answer is returned; otherwise nothing.
+// Programs with windows ask this first so that they can run without anyone at the screen.
+CORVID_MSGBOX_API std::optional<MsgAnswer> AnswerUnattended(const MessageBoxRequest& request);
 
 // The default (first) button of a set, and whether a set offers a button.
 CORVID_MSGBOX_API MsgAnswer DefaultAnswer(MsgButtons buttons);

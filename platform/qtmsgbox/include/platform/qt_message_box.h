@@ -7,7 +7,8 @@ class QWidget;
 
 namespace corvid::platform {
 
-// One modal Qt message box for the request, owned by parent (or the active window).
+// One modal Qt message box for the request, owned by parent (or the active window). An
+// unattended run (CORVID_MSGBOX set) is answered as the variable says, without a box.
 MsgAnswer ShowQtMessageBox(const MessageBoxRequest& request, QWidget* parent = nullptr);
 
 // Installs a handler that shows every box of the process modally; the previous handler
