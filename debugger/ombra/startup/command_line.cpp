@@ -1,0 +1,49 @@
+#include "ombra/startup.h"
+#include "text_util.h"
+
+#include <string_view>
+
+namespace corvid::ombra {
+namespace {
+
+// The name of a switch without its "/" or "-", or nullopt for a parameter that is not one.
+// Absolute paths begin with "/" too: a parameter with a further "/" is a path.
+std::optional<std::string_view> SwitchName(std::string_view parameter) {
+    if (parameter.empty())
+        return std::nullopt;
+    if (parameter.front() == '-')
+        return parameter.substr(1);
+    if (parameter.front() == '/' && parameter.find('/', 1) == std::string_view::npos)
+        return parameter.substr(1);
+    return std::nullopt;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    bool nextIsLog = false;
+    for (const std::string& parameter : arguments) {
+        if (nextIsLog) {
+            line.log = parameter;
+            nextIsLog = false;
+            continue;
+        }
+        const std::optional<std::string_view> name = SwitchName(parameter);
+        if (!name) {
+            line.file = parameter;
+        } else if (detail::EqualsNoCase(*name, "play")) {
+            line.play = true;
+            line.record = false;
+        } else if (detail::EqualsNoCase(*name, "record")) {
+            line.record = true;
+            line.play = false;
+        } else if (detail::EqualsNoCase(*name, "log")) {
+            nextIsLog = true;
+        }
+        // IBA, VCTO and switches of no meaning here are accepted and ignored.
+    }
+    return line;
+}
+
+} // namespace corvid::ombra
