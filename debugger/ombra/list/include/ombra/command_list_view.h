@@ -1,0 +1,80 @@
+// The command list of a recording document or of the trace window: a table view over a
+// debugger::CommandList. Rows hold no text; cell texts, icons and colours are computed from
+// the commands when the view paints them.
+#pragma once
+
+#include "debugger/command_list.h"
+#include "ombra/command_icons.h"
+#include "ombra/trace_view.h"
+
+#include <QColor>
+#include <QString>
+#include <QTableView>
+#include <functional>
+
+namespace corvid::ombra {
+
+enum class ListLayout { document, trace };
+
+class CommandListModel;
+
+// The view is the list's observer: it follows every insertion, removal, reset, selection
+// and scroll request of the list, and hands the user's selection back to the list.
+class CommandListView : public QTableView, private debugger::ListObserver {
+    Q_OBJECT
+public:
+    CommandListView(debugger::CommandList& list, ListLayout layout, QWidget* parent = nullptr);
+    ~CommandListView() override; // detaches itself from the list
+
+    debugger::CommandList& List() const { return list_; }
+    ListLayout Layout() const { return layout_; }
+
+    // Asked on every row painted: true while automatic colour coding is on (default: on).
+    void SetColourCoding(std::function<bool()> query);
+    // After an option change.
+    void RepaintRows();
+
+    // The text, icon index, foreground and background of a cell as painted.
+    QString CellText(int row, int column) const;
+    int CellIcon(int row) const; // 0..7
+    QColor CellForeground(int row) const;
+    QColor CellBackground(int row) const;
+
+signals:
+    // Double click on an editable cell while the list is neither played nor recorded.
+    void editRequested();
+    // The new selected index or -1, on every selection change.
+    void selectedRowChanged(int row);
+    // A row was inserted and the view knows it (the trace window scrolls and paints then).
+    void rowInserted(int row);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    // debugger::ListObserver
+    void RowInserted(int index) override;
+    void RowRemoved(int index) override;
+    void RowsReset() override;
+    void RowChanged(int index) override;
+    void Repaint() override;
+    void SelectionChanged(int index) override;
+    void EnsureVisible(int index, bool centred) override;
+
+    void SetUpColumns();
+    void SetUpRows();
+    void UserSelectionChanged();
+    void ShowListSelection();
+    void ShowListSelectionIfDifferent();
+    int ViewSelectedRow() const;
+    int RowsPerPage() const;
+    void ScrollToRow(int row);
+
+    debugger::CommandList& list_;
+    ListLayout layout_;
+    CommandListModel* model_;
+    // Set while the view follows the list, so that its own changes are not handed back.
+    bool followingList_ = false;
+};
+
+} // namespace corvid::ombra
