@@ -104,10 +104,12 @@ void CommandList::EnsureVisible(int index, bool centred) {
         observer_->EnsureVisible(index, centred);
 }
 
-void CommandList::SetPlaybackPosition(int index, bool redraw) {
+void CommandList::SetPlaybackPosition(int index) {
     const int old = playbackPosition_;
     playbackPosition_ = index;
-    if (redraw && PlaybackHighlight() && observer_) {
+    // The icon column marks the position in every highlight mode (also while paused), so
+    // both rows are redrawn whenever it moves, not only while the playback highlight is on.
+    if (old != index && observer_) {
         if (Valid(old))
             observer_->RowChanged(old);
         if (Valid(index))

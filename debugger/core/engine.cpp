@@ -25,8 +25,8 @@ constexpr const char* kSayWhatText = "Ummm, are you sure there's anything for me
                                      "Or did you not select the item that you want to start playback from?";
 
 // Moves the playback position; every move also brings the row into view.
-void MovePlayback(CommandList& list, int position, bool redraw) {
-    list.SetPlaybackPosition(position, redraw);
+void MovePlayback(CommandList& list, int position) {
+    list.SetPlaybackPosition(position);
     list.EnsureVisible(position);
 }
 
@@ -142,16 +142,16 @@ bool Engine::LoadExpected(bool advance) {
         CommandList& list = document->Commands();
         int position = list.PlaybackPosition();
         if (advance)
-            MovePlayback(list, ++position, true);
+            MovePlayback(list, ++position);
         if (position == -1) {
             position = 0;
-            list.SetPlaybackPosition(position, false);
+            list.SetPlaybackPosition(position);
         }
         if (position >= 0 && position < list.Count()) {
             expected_ = std::make_unique<link::CGPIBCommandInfo>(list.At(position)->command);
             return true;
         }
-        list.SetPlaybackPosition(-1, false);
+        list.SetPlaybackPosition(-1);
     }
     StopPlayback(false);
     return false;
@@ -288,11 +288,11 @@ bool Engine::StartPlayback(const DocumentRef& document, std::optional<PlaybackCh
             return false;
         }
         if (choice->start == PlaybackStart::fromBeginning)
-            MovePlayback(list, 0, true);
+            MovePlayback(list, 0);
         else if (choice->start == PlaybackStart::atSelected)
-            MovePlayback(list, list.SelectedIndex(), true);
+            MovePlayback(list, list.SelectedIndex());
     } else {
-        MovePlayback(list, 0, true);
+        MovePlayback(list, 0);
     }
     if (!paused_)
         list.ShowAsPlaying();

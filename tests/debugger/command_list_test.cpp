@@ -68,7 +68,7 @@ TEST(ListText, OnlyThePlaybackRowIsBlackWhilePlaying) {
     CommandList list;
     for (const char* text : {"A", "B", "C"})
         list.Insert({WriteCommand(1, text), false}, -1, false, false);
-    list.SetPlaybackPosition(1, false);
+    list.SetPlaybackPosition(1);
     list.ShowAsPlaying();
     EXPECT_EQ(RowTextStyle(list, 0), RowText::grey);
     EXPECT_EQ(RowTextStyle(list, 1), RowText::normal);

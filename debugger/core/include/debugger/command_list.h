@@ -66,7 +66,8 @@ public:
     void EnsureVisible(int index, bool centred = false);
 
     int PlaybackPosition() const { return playbackPosition_; }
-    void SetPlaybackPosition(int index, bool redraw);
+    // Both the old and the new row are redrawn: the icon column shows the position.
+    void SetPlaybackPosition(int index);
     int RecordPosition() const { return recordPosition_; }
     // -1 stores the current row count (the end).
     void SetRecordPosition(int index, bool redraw);

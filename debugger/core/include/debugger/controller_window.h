@@ -5,12 +5,17 @@
 #include "platform/window_message.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
 namespace corvid::debugger {
 
 class Engine;
+
+// Asks a running debugger to show its main window normally and bring it to the front (the
+// window's "show" message with wParam 1); a second instance sends it before it ends.
+inline constexpr std::uint32_t kShowControllerMessage = 0x0018;
 
 class ControllerWindow {
 public:

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <set>
 
 // The system's font configuration library keeps a cache for the life of the process,
 // which the leak checker would report under a sanitizer build.
@@ -238,7 +239,7 @@ TEST_F(CommandListViewTest, DoubleClickDoesNothingWhilePlayingOrRecording) {
     QSignalSpy edit(&view, &CommandListView::editRequested);
 
     list.ShowAsPlaying();
-    list.SetPlaybackPosition(0, true);
+    list.SetPlaybackPosition(0);
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, CellCentre(view, 1, 2));
     list.ShowAsRecording();
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, CellCentre(view, 1, 2));
@@ -247,6 +248,23 @@ TEST_F(CommandListViewTest, DoubleClickDoesNothingWhilePlayingOrRecording) {
     list.ShowAsIdle(); // paused
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, CellCentre(view, 1, 2));
     EXPECT_EQ(edit.count(), 1);
+}
+
+TEST_F(CommandListViewTest, MovingThePlaybackPositionWhilePausedRedrawsBothRows) {
+    Fill(list, 3);
+    CommandListView view(list, ListLayout::document);
+    Show(view);
+    list.SetPlaybackPosition(0);
+    list.ShowAsIdle(); // a paused playback shows its position without the highlight
+    QSignalSpy changed(view.model(), &QAbstractItemModel::dataChanged);
+
+    list.SetPlaybackPosition(1);
+    std::set<int> rows;
+    for (const QList<QVariant>& signal : changed)
+        rows.insert(signal.at(0).toModelIndex().row());
+    EXPECT_EQ(rows, (std::set<int>{0, 1}));
+    EXPECT_EQ(view.CellIcon(0), 0);
+    EXPECT_EQ(view.CellIcon(1), 2);
 }
 
 TEST_F(CommandListViewTest, DoubleClickOnTheTimeColumnOfTheTraceDoesNothing) {

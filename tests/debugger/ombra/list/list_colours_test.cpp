@@ -36,12 +36,12 @@ TEST_F(ListColoursTest, DuringPlaybackOnlyThePlaybackRowIsBlack) {
     Fill(list, 3);
     CommandListView view(list, ListLayout::document);
     list.ShowAsPlaying();
-    list.SetPlaybackPosition(1, true);
+    list.SetPlaybackPosition(1);
     EXPECT_EQ(view.CellForeground(0), kGrey);
     EXPECT_EQ(view.CellForeground(1), kBlack);
     EXPECT_EQ(view.CellForeground(2), kGrey);
 
-    list.SetPlaybackPosition(2, true);
+    list.SetPlaybackPosition(2);
     EXPECT_EQ(view.CellForeground(1), kGrey);
     EXPECT_EQ(view.CellForeground(2), kBlack);
 
@@ -73,7 +73,7 @@ TEST_F(ListColoursTest, WithoutColourCodingThePaletteColoursAreUsed) {
     EXPECT_EQ(view.CellForeground(0), QColor(10, 20, 30));
     EXPECT_EQ(view.CellBackground(0), QColor(70, 80, 90));
     list.ShowAsPlaying();
-    list.SetPlaybackPosition(1, true);
+    list.SetPlaybackPosition(1);
     EXPECT_EQ(view.CellForeground(0), QColor(40, 50, 60));
     EXPECT_EQ(view.CellForeground(1), QColor(10, 20, 30));
 
@@ -103,7 +103,7 @@ TEST_F(ListColoursTest, IconShowsCommentBreakpointAndPlaybackPosition) {
     list.Insert(Item(WriteCommand(1, "C")), -1, false, false);
     CommandListView view(list, ListLayout::document);
     list.ShowAsPlaying();
-    list.SetPlaybackPosition(0, true);
+    list.SetPlaybackPosition(0);
     EXPECT_EQ(view.CellIcon(0), 7);
     EXPECT_EQ(view.CellIcon(1), 1);
     EXPECT_EQ(view.CellIcon(2), 0);
@@ -112,7 +112,7 @@ TEST_F(ListColoursTest, IconShowsCommentBreakpointAndPlaybackPosition) {
     EXPECT_EQ(painted.value<QPixmap>().cacheKey(), CommandIcon(7).cacheKey());
     EXPECT_FALSE(view.model()->data(view.model()->index(0, 1), Qt::DecorationRole).isValid());
 
-    list.SetPlaybackPosition(2, true);
+    list.SetPlaybackPosition(2);
     EXPECT_EQ(view.CellIcon(0), 5);
     EXPECT_EQ(view.CellIcon(2), 2);
 }
