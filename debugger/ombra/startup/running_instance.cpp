@@ -1,3 +1,4 @@
+#include "debugger/controller_window.h"
 #include "link/debugger_link.h"
 #include "ombra/startup.h"
 #include "platform/window_message.h"
@@ -38,7 +39,7 @@ bool ActivateRunningInstance() {
     const platform::WindowHandle window = link::FindController();
     if (!window || !IsListening(window.socketPath()))
         return false;
-    platform::SendWindowMessage(window, kShowControllerMessage, 1, 0);
+    platform::SendWindowMessage(window, debugger::kShowControllerMessage, 1, 0);
     return true;
 }
 

@@ -1,3 +1,4 @@
+#include "debugger/controller_window.h"
 #include "link/debugger_link.h"
 #include "ombra/startup.h"
 #include "platform/window_message.h"
@@ -41,7 +42,7 @@ TEST_F(StartupTest, RunningInstanceIsAskedToComeToTheFront) {
     window.join();
     EXPECT_TRUE(activated);
     ASSERT_TRUE(received.has_value());
-    EXPECT_EQ(received->message, kShowControllerMessage);
+    EXPECT_EQ(received->message, debugger::kShowControllerMessage);
     EXPECT_EQ(received->message, 0x0018u);
     EXPECT_EQ(received->wParam, 1u);
     EXPECT_EQ(received->senderPid, static_cast<std::uint32_t>(::getpid()));

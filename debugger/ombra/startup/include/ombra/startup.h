@@ -36,11 +36,8 @@ struct StartupResult {
 // version question; every message goes through the prompt.
 StartupResult RunStartupChecks(const std::filesystem::path& executable, debugger::Prompt& prompt);
 
-// The message that asks a running debugger to show its main window normally and bring it
-// to the front (the window's "show" message with wParam 1).
-inline constexpr std::uint32_t kShowControllerMessage = 0x0018;
-
 // When the controller window of another debugger is alive, asks it to come to the front
+// (debugger::kShowControllerMessage)
 // and returns true (this instance should then end). False when there is none, including
 // a window left behind by a debugger that died.
 bool ActivateRunningInstance();
