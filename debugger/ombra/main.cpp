@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -60,14 +59,15 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<ombra::MainFrame> created;
     try {
         created = std::make_unique<ombra::MainFrame>();
-    } catch (const std::runtime_error&) {
+    } catch (const ombra::AnotherDebuggerRunning&) {
         // Another debugger came up since the check above: hand over to it.
         ombra::ActivateRunningInstance();
         return 0;
     }
     ombra::MainFrame& frame = *created;
     frame.SetVersionText(QString::fromStdString(startup.versionText));
-    ombra::RegisterFileType(executable);
+    if (!executable.empty())
+        ombra::RegisterFileType(executable);
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const ombra::CommandLine commandLine = ombra::ParseCommandLine(arguments);

@@ -1,5 +1,8 @@
 #include "termination.h"
 
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <stdexcept>
@@ -9,6 +12,7 @@ namespace corvid::ombra {
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr std::chrono::milliseconds kRetryInterval{200};
 
 // The signal handler may only write to a descriptor; the event loop reads the other end.
 int wakeWrite = -1;
@@ -49,6 +53,16 @@ TerminationRequests::~TerminationRequests() {
 void TerminationRequests::Drain() {
     char bytes[16];
     while (::read(static_cast<int>(notifier_->socket()), bytes, sizeof bytes) > 0) {
+    }
+    Request();
+}
+
+void TerminationRequests::Request() {
+    // A modal dialog or box works on a document the close would destroy: ask again once
+    // it has been answered.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(kRetryInterval, this, &TerminationRequests::Request);
+        return;
     }
     onRequest_();
 }

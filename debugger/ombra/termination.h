@@ -1,6 +1,7 @@
 // Closes the program's main window, as the user would, when the process is asked to end
 // (SIGTERM, SIGINT, SIGHUP): the window then stores its state and stops a running playback
-// or recording before the documents close.
+// or recording before the documents close. While a modal dialog is open the request waits
+// for it to be answered.
 #pragma once
 
 #include <QObject>
@@ -19,6 +20,7 @@ public:
 
 private:
     void Drain();
+    void Request();
 
     std::function<void()> onRequest_;
     std::unique_ptr<QSocketNotifier> notifier_;

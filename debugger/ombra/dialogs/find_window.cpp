@@ -59,9 +59,12 @@ void FindWindow::OnFindNext() {
     const debugger::FindRequest request{text_->text().toStdString(), matchCase_->isChecked()};
     emit findNext(request);
     text_->selectAll();
-    // A match hands the focus to the main window; otherwise the text keeps it.
-    if (QApplication::activeWindow() == this)
-        text_->setFocus();
+}
+
+void FindWindow::KeepFocus() {
+    activateWindow();
+    text_->setFocus();
+    text_->selectAll();
 }
 
 } // namespace corvid::ombra

@@ -17,6 +17,7 @@
 #include "ombra/main_frame.h"
 #include "ombra/recording_dialogs.h"
 #include "ombra/replace_options_dialog.h"
+#include "wait_cursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,14 +32,6 @@ namespace {
 constexpr const char* kTraceEditText =
     "In the future....double clicking a command in the trace window will\r\nautomatically add it to the "
     "breakpoint window to set a new breakpoint.\r\n\r\nToo bad it doesn't work yet huh?";
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -94,7 +87,10 @@ void MainFrame::ConnectCommands() {
     for (int id : {kValidateTypesOnly, kIgnoreBusAddresses, kIgnoreTimeouts, kAutoscrollPlayback,
                    kAutoscrollRecord, kColourCoding})
         on(id, [this, id] { OnToggleOption(id); });
-    on(kResetCalibration, [this] { debugger::ResetCalibrationDatabase(false, *prompt_); });
+    on(kResetCalibration, [this] {
+        const WaitCursor wait;
+        debugger::ResetCalibrationDatabase(false, *prompt_);
+    });
     on(kAbout, [this] { OnAbout(); });
     connect(find_, &FindWindow::findNext, this,
             [this](const debugger::FindRequest& request) { OnFindNext(request); });
@@ -211,6 +207,8 @@ void MainFrame::OnFindNext(const debugger::FindRequest& request) {
     if (row >= 0) {
         activateWindow();
         window->List()->setFocus();
+    } else {
+        find_->KeepFocus();
     }
 }
 

@@ -10,6 +10,7 @@
 #include "ombra/main_frame.h"
 #include "platform/registry.h"
 #include "status_progress.h"
+#include "wait_cursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,14 +26,6 @@ namespace {
 constexpr const char* kRecentSection = "Recent File List";
 constexpr int kRecentCount = 4;
 const QString kOmbraFilter = QStringLiteral("OMBRA Files (*.omr);;All Files (*)");
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 std::filesystem::path PathOf(const QString& path) {
     return std::filesystem::path(path.toStdString());
@@ -70,6 +63,7 @@ DocumentWindow* MainFrame::AddDocumentWindow(std::shared_ptr<debugger::Recording
     window->List()->SetColourCoding(
         [this] { return engine_ && engine_->GetOptions().automaticColorCoding == 1; });
     connect(window->List(), &CommandListView::selectedRowChanged, this, [this] { SelectionChanged(); });
+    connect(window->List(), &CommandListView::rowCountChanged, this, [this] { UpdateLineIndicator(); });
     connect(window->List(), &CommandListView::editRequested, this, [this] { OnEditRequested(false); });
     mdi_->addSubWindow(window);
     window->show();

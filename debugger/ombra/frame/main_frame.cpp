@@ -1,6 +1,7 @@
 // The main window's construction, its link to the drivers, window state and closing.
 #include "ombra/main_frame.h"
 
+#include "debugger/calibration_reset.h"
 #include "debugger/controller_window.h"
 #include "debugger/engine.h"
 #include "debugger/options.h"
@@ -11,15 +12,19 @@
 #include "ombra/qt_prompt.h"
 #include "platform/registry.h"
 #include "status_progress.h"
+#include "wait_cursor.h"
 #include "window_state.h"
 
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QScopedValueRollback>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTimer>
@@ -61,6 +66,10 @@ MainFrame::MainFrame(debugger::Prompt* prompt, QWidget* parent) : QMainWindow(pa
     setCentralWidget(mdi_);
     CreateStatusBar();
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
+    // Without a stored placement the window takes most of the screen, as a desktop's
+    // default placement of a main window would.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->availableGeometry().size() * 4 / 5);
     RestorePlacement();
     CreateActions();
     CreateMenus();
@@ -90,6 +99,10 @@ MainFrame::~MainFrame() {
 
 void MainFrame::CreateEngine() {
     debugger::EngineHooks hooks;
+    hooks.resetCalibrationQuietly = [this] {
+        const WaitCursor wait;
+        return debugger::ResetCalibrationDatabase(true, *prompt_);
+    };
     hooks.bringToFront = [this] {
         raise();
         activateWindow();
@@ -119,7 +132,7 @@ void MainFrame::CreateControllerWindow() {
         return;
     }
     if (!controller_)
-        throw std::runtime_error("another debugger's controller window is alive");
+        throw AnotherDebuggerRunning("another debugger's controller window is alive");
     notifier_ = new QSocketNotifier(controller_->Fd(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { PumpMessages(); });
 }
@@ -148,9 +161,12 @@ void MainFrame::CreateStatusBar() {
     linePane_ = new QLabel(bar);
     linePane_->setObjectName(QStringLiteral("LineIndicator"));
     bar->addPermanentWidget(linePane_);
+    // The lock indicators keep their places, but the window system does not tell a program
+    // the lock states, so they are shown greyed rather than claiming that a lock is on.
     for (const char* key : {"CAP", "NUM", "SCRL"}) {
         auto* pane = new QLabel(QString::fromLatin1(key), bar);
         pane->setObjectName(QString::fromLatin1(key));
+        pane->setEnabled(false);
         bar->addPermanentWidget(pane);
     }
     progress_ = std::make_unique<StatusProgress>(*bar);
@@ -240,6 +256,12 @@ void MainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The save questions below turn the event loop; a second close meanwhile is refused.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
+    const QScopedValueRollback closing(closing_, true);
     SavePlacement();
     platform::AppSettings settings = debugger::DebuggerSettings();
     debugger::SaveOptions(settings, engine_->GetOptions());

@@ -134,6 +134,7 @@ void CommandListView::RowInserted(int index) {
     }
     ShowListSelectionIfDifferent();
     emit rowInserted(index);
+    emit rowCountChanged();
 }
 
 void CommandListView::RowRemoved(int index) {
@@ -142,6 +143,7 @@ void CommandListView::RowRemoved(int index) {
         model_->RemoveRow(index);
     }
     ShowListSelectionIfDifferent();
+    emit rowCountChanged();
 }
 
 void CommandListView::RowsReset() {
@@ -150,6 +152,7 @@ void CommandListView::RowsReset() {
         model_->Reset();
     }
     ShowListSelectionIfDifferent();
+    emit rowCountChanged();
 }
 
 void CommandListView::RowChanged(int index) {

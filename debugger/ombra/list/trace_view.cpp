@@ -42,10 +42,11 @@ void TraceView::RowAppended(int row) {
     if (row != trace.Count() - 1)
         return;
     trace.EnsureVisible(row);
-    // Paint and take the user's input while a test floods the debugger, but handle no
-    // driver message inside another.
+    // Paint while a test floods the debugger, but handle neither a driver message nor the
+    // user's input inside the handler of another message: a command started here would act
+    // on the engine halfway through its report. Input waits until the report is answered.
     const SocketActivationHold hold;
-    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers | QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace corvid::ombra

@@ -23,6 +23,8 @@ std::optional<std::string_view> SwitchName(std::string_view parameter) {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     bool nextIsLog = false;
+    bool printTo = false;  // the registered print-to command: file, printer, driver, port
+    int printerValues = 0; // printer, driver and port still to pass over
     for (const std::string& parameter : arguments) {
         if (nextIsLog) {
             line.log = parameter;
@@ -31,7 +33,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         const std::optional<std::string_view> name = SwitchName(parameter);
         if (!name) {
+            if (printerValues > 0) {
+                --printerValues;
+                continue;
+            }
             line.file = parameter;
+            if (printTo) {
+                printTo = false;
+                printerValues = 3;
+            }
         } else if (detail::EqualsNoCase(*name, "play")) {
             line.play = true;
             line.record = false;
@@ -40,6 +50,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             line.play = false;
         } else if (detail::EqualsNoCase(*name, "log")) {
             nextIsLog = true;
+        } else if (detail::EqualsNoCase(*name, "pt")) {
+            printTo = true;
         }
         // IBA, VCTO and switches of no meaning here are accepted and ignored.
     }

@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <string_view>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -42,7 +43,7 @@ std::optional<std::string> FindProgram(std::string_view name) {
     return std::nullopt;
 }
 
-// Runs a cache tool quietly and waits for it; whatever it does, registration goes on.
+// Starts a cache tool quietly; whatever it does, registration goes on.
 void RunQuietly(std::string_view program, const std::filesystem::path& directory) {
     const std::optional<std::string> executable = FindProgram(program);
     if (!executable)
@@ -61,9 +62,12 @@ void RunQuietly(std::string_view program, const std::filesystem::path& directory
     ::posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return;
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    // The tool may take a while; the program does not wait for it, a thread reaps it.
+    std::thread([child] {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
 }
 
 } // namespace

@@ -4,9 +4,13 @@
 #include "platform/window_message.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <future>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace corvid::ombra {
@@ -33,13 +37,23 @@ bool IsListening(const std::string& socketPath) {
     return error != ECONNREFUSED && error != ENOENT;
 }
 
+constexpr std::chrono::seconds kAnswerWait{2};
+
 } // namespace
 
 bool ActivateRunningInstance() {
     const platform::WindowHandle window = link::FindController();
     if (!window || !IsListening(window.socketPath()))
         return false;
-    platform::SendWindowMessage(window, debugger::kShowControllerMessage, 1, 0);
+    // The running debugger answers once its event loop turns; while it shows a question of
+    // its own that may take long, so this instance waits a little and ends regardless.
+    auto answered = std::make_shared<std::promise<void>>();
+    std::future<void> done = answered->get_future();
+    std::thread([window, answered] {
+        platform::SendWindowMessage(window, debugger::kShowControllerMessage, 1, 0);
+        answered->set_value();
+    }).detach();
+    done.wait_for(kAnswerWait);
     return true;
 }
 

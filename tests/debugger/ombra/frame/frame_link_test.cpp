@@ -46,7 +46,7 @@ platform::MessageResult ReportFromDriver(const link::CGPIBCommandInfo& record) {
 TEST_F(FrameTest, ASecondMainWindowIsRefusedWhileTheFirstLives) {
     Open();
     HookedPrompt other;
-    EXPECT_THROW(MainFrame second(other), std::runtime_error);
+    EXPECT_THROW(MainFrame second(other), AnotherDebuggerRunning);
     frame.reset();
     EXPECT_NO_THROW(MainFrame again(other));
 }

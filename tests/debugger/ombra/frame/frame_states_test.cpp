@@ -117,6 +117,8 @@ TEST_F(FrameTest, RecordingLocksItsDocumentUntilPaused) {
     // A reported command lands at the end of the document and in the trace.
     EXPECT_EQ(Report(engine, WriteCommand(9, "*RST")), 1);
     EXPECT_EQ(recorded->Document()->Commands().Count(), 3);
+    EXPECT_TRUE(frame->LineIndicatorPane()->text().startsWith("Ln 1, of 3 "))
+        << frame->LineIndicatorPane()->text().toStdString();
     EXPECT_EQ(engine.Trace().Count(), 1);
     EXPECT_EQ(frame->Trace()->List()->CellText(0, 1), "9");
 

@@ -56,6 +56,8 @@ TEST(CommandLine, IgnoredAndUnknownSwitchesChangeNothing) {
     EXPECT_FALSE(line.log.has_value());
     // The registered print command names its file after /p.
     EXPECT_EQ(ParseCommandLine({"/p", "/srv/rec/a.omr"}).file, "/srv/rec/a.omr");
+    // The print-to command names the file, then printer, driver and port, which are no files.
+    EXPECT_EQ(ParseCommandLine({"/pt", "/srv/rec/a.omr", "Office", "ipp", "lp0"}).file, "/srv/rec/a.omr");
 }
 
 TEST(CommandLine, NothingGivenOpensNothing) {

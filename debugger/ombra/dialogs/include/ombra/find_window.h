@@ -19,6 +19,9 @@ public:
 
     // The Find command: shows the window and puts the focus in its text.
     void ShowAndFocus();
+    // Nothing was found: the window stays active with its text selected and focused (a match
+    // hands the focus to the main window instead).
+    void KeepFocus();
 
     QLineEdit* findEdit() const { return text_; }
     QCheckBox* matchCaseBox() const { return matchCase_; }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 class QDialog;
@@ -35,6 +36,12 @@ class DocumentWindow;
 class FindWindow;
 class StatusProgress;
 class TraceView;
+
+// Thrown by the frame's constructor when another debugger's controller window is alive.
+class AnotherDebuggerRunning : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class MainFrame : public QMainWindow {
     Q_OBJECT
@@ -185,6 +192,7 @@ private:
     int untitledCount_ = 0;
     bool handlingMessage_ = false;
     bool closePending_ = false;
+    bool closing_ = false;
     bool destroying_ = false;
 };
 

@@ -47,6 +47,8 @@ signals:
     void selectedRowChanged(int row);
     // A row was inserted and the view knows it (the trace window scrolls and paints then).
     void rowInserted(int row);
+    // Rows were inserted, removed or replaced all at once (the line indicator counts them).
+    void rowCountChanged();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
