@@ -9,6 +9,10 @@ namespace corvid::ombra::testing {
 
 ScriptProcess::ScriptProcess(const QString& script, const QStringList& extraEnvironment) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // clang 14's leak checker misreads glibc's dynamic thread-local storage and can crash at
+    // the exit of the script host with the driver loaded (sanitizer builds only).
+    if (!environment.contains(QStringLiteral("LSAN_OPTIONS")))
+        environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("use_tls=0"));
     for (const QString& entry : extraEnvironment) {
         const qsizetype equals = entry.indexOf('=');
         environment.insert(entry.left(equals), entry.mid(equals + 1));
