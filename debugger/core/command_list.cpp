@@ -21,9 +21,14 @@ void CommandList::Insert(CommandItem item, int index, bool select, bool scroll) 
     if (index < 0 || index > Count())
         index = Count();
     items_.insert(items_.begin() + index, std::move(item));
-    // The selection stays on its row, which moved down.
+    // The selection stays on its row, which moved down; so do the rows the engine records
+    // before and plays next, when a row is edited in above them while paused.
     if (selected_ >= index)
         ++selected_;
+    if (playbackPosition_ > index)
+        ++playbackPosition_;
+    if (recordPosition_ > index)
+        ++recordPosition_;
     if (observer_)
         observer_->RowInserted(index);
     if (select)
@@ -41,6 +46,10 @@ void CommandList::Delete(int index, bool selectNext, bool scroll) {
         selected_ = -1;
     else if (selected_ > index)
         --selected_;
+    if (playbackPosition_ > index)
+        --playbackPosition_;
+    if (recordPosition_ > index)
+        --recordPosition_;
     if (observer_)
         observer_->RowRemoved(index);
     if (selectNext && Count() > 0)

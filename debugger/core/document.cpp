@@ -20,8 +20,11 @@ constexpr const char* kUnknownVersionText =
 
 std::string FileErrorText(const char* action, const std::filesystem::path& path,
                           const std::system_error& error) {
-    return std::string("Unable to ") + action + " the file " + path.string() + ".\r\n" +
-           std::strerror(error.code().value()) + ".";
+    // Opening refuses pipes and devices with "invalid argument", which would not tell why.
+    const std::string reason = error.code() == std::errc::invalid_argument
+                                   ? "Not a regular file"
+                                   : std::strerror(error.code().value());
+    return std::string("Unable to ") + action + " the file " + path.string() + ".\r\n" + reason + ".";
 }
 
 } // namespace
@@ -53,10 +56,14 @@ bool RecordingDocument::Open(const std::filesystem::path& path, Prompt& prompt, 
     fileio::FileHandle file;
     std::vector<std::uint8_t> bytes;
     try {
-        file = fileio::OpenFile(path, O_RDONLY);
+        file = fileio::OpenRegularFileForReading(path);
         bytes = fileio::ReadAll(file.Get());
     } catch (const std::system_error& error) {
         prompt.Ask(FileErrorText("open", path, error), {}, MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    } catch (const std::bad_alloc&) {
+        prompt.Ask(FileErrorText("open", path, std::system_error(ENOMEM, std::generic_category())), {},
+                   MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
 

@@ -42,6 +42,19 @@ FileHandle OpenFile(const std::filesystem::path& path, int flags, unsigned mode)
     return FileHandle(fd);
 }
 
+FileHandle OpenRegularFileForReading(const std::filesystem::path& path) {
+    // Without blocking: a named pipe or a device would otherwise hold the program in open.
+    FileHandle file = OpenFile(path, O_RDONLY | O_NONBLOCK);
+    struct stat info {};
+    if (::fstat(file.Get(), &info) != 0)
+        ThrowErrno(path.string());
+    if (!S_ISREG(info.st_mode))
+        throw std::system_error(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, std::generic_category(),
+                                path.string() + " is not a regular file");
+    ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
+    return file;
+}
+
 std::vector<std::uint8_t> ReadAll(int fd) {
     struct stat info {};
     std::size_t expected = 0;
@@ -85,6 +98,9 @@ ReplacingFile::ReplacingFile(const std::filesystem::path& target) {
     target_ = std::filesystem::is_symlink(target, error) ? std::filesystem::canonical(target, error) : target;
     if (target_.empty())
         target_ = target;
+    // A file the user may not write stays as it is (renaming over it would still work).
+    if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
+        ThrowErrno(target_.string());
     std::string pattern = (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)

@@ -36,6 +36,9 @@ private:
 FileHandle OpenFile(const std::filesystem::path& path, int flags, unsigned mode = 0666);
 
 // The whole file from its current position to its end, in one pass.
+// Opens for reading what must be a regular file (not a pipe, device or directory).
+FileHandle OpenRegularFileForReading(const std::filesystem::path& path);
+
 std::vector<std::uint8_t> ReadAll(int fd);
 void WriteAll(int fd, std::span<const std::uint8_t> bytes);
 

@@ -49,6 +49,23 @@ TEST(CommandList, RecordPositionMinusOneMeansTheEnd) {
     EXPECT_EQ(list.RecordPosition(), 1);
 }
 
+TEST(CommandList, RowsEditedInAboveThePositionsMoveThemWithTheirRows) {
+    CommandList list;
+    for (const char* text : {"A", "B", "C", "D"})
+        list.Insert({WriteCommand(1, text), false}, -1, false, false);
+    list.SetPlaybackPosition(2); // "C" is played next
+    list.SetRecordPosition(3, false);
+    list.Insert({WriteCommand(1, "pasted"), false}, 0, false, false);
+    EXPECT_EQ(SentOf(list, list.PlaybackPosition()), "C");
+    EXPECT_EQ(list.RecordPosition(), 4);
+    list.Delete(1, false, false); // "A"
+    EXPECT_EQ(SentOf(list, list.PlaybackPosition()), "C");
+    EXPECT_EQ(list.RecordPosition(), 3);
+    // A row put in at the position itself is the one played next.
+    list.Insert({WriteCommand(1, "next"), false}, list.PlaybackPosition(), false, false);
+    EXPECT_EQ(SentOf(list, list.PlaybackPosition()), "next");
+}
+
 TEST(ListText, CellsIconsAndColours) {
     CommandItem item{WriteCommand(13, std::string(300, 'x')), false};
     EXPECT_EQ(CellText(item.command, 0), "");

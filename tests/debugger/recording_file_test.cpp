@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvid::debugger {
 namespace {
@@ -229,6 +231,29 @@ TEST_F(RecordingFileTest, AMissingFileIsReported) {
     EXPECT_FALSE(document.Open(PathOf("absent.omr"), prompt));
     ASSERT_EQ(prompt.asked.size(), 1u);
     EXPECT_NE(prompt.asked[0].text.find("absent.omr"), std::string::npos);
+}
+
+TEST_F(RecordingFileTest, PipesAndDirectoriesAreRefusedWithoutWaiting) {
+    const auto pipe = PathOf("pipe.omr");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    RecordingDocument document;
+    EXPECT_FALSE(document.Open(pipe, prompt)); // would block in open without a writer
+    EXPECT_FALSE(document.Open(sandbox.home(), prompt));
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    EXPECT_NE(prompt.asked[0].text.find("Not a regular file."), std::string::npos) << prompt.asked[0].text;
+    EXPECT_NE(prompt.asked[1].text.find("Is a directory."), std::string::npos) << prompt.asked[1].text;
+}
+
+TEST_F(RecordingFileTest, AReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    const auto path = WriteFile("locked.omr", Version2("hi"));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    RecordingDocument document;
+    document.Commands().Insert({testing::WriteCommand(1, "new"), false}, -1, false, false);
+    EXPECT_FALSE(document.Save(path, prompt));
+    EXPECT_EQ(ReadFile(path), Version2("hi"));
+    EXPECT_TRUE(document.PathName().empty());
 }
 
 TEST_F(RecordingFileTest, AFailedSaveLeavesTheOldFile) {

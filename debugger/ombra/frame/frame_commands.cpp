@@ -139,11 +139,18 @@ void MainFrame::OnProperties() {
     debugger::RecordingDocument* document = ActiveRecording();
     if (!document || !Editable(debugger::EditCommand::properties))
         return;
-    const int row = document->Commands().SelectedIndex();
-    CommandEditDialog dialog(document->Commands().At(row)->command, debugger::CommandDialog::Mode::edit,
-                             *prompt_, this);
-    if (runDialog_(dialog) == QDialog::Accepted)
-        debugger::ApplyCommandProperties(*document, row, dialog.Result(), *prompt_);
+    debugger::CommandList& list = document->Commands();
+    const link::CGPIBCommandInfo original = list.At(list.SelectedIndex())->command;
+    CommandEditDialog dialog(original, debugger::CommandDialog::Mode::edit, *prompt_, this);
+    if (runDialog_(dialog) == QDialog::Accepted) {
+        // While paused a command already under way is still recorded, above or below the
+        // edited row; the selection moves with the row, a stale index would not.
+        const int row = list.SelectedIndex();
+        const debugger::CommandItem* item = list.At(row);
+        debugger::ApplyCommandProperties(*document,
+                                         item && item->command.Serialize() == original.Serialize() ? row : -1,
+                                         dialog.Result(), *prompt_);
+    }
     RefreshCommandStates();
 }
 
@@ -183,10 +190,10 @@ void MainFrame::OnNewCommand() {
     debugger::RecordingDocument* document = ActiveRecording();
     if (!document || !Editable(debugger::EditCommand::newCommand))
         return;
-    const int index = debugger::NewCommandIndex(*document);
     CommandEditDialog dialog(debugger::MakeNewCommand(), debugger::CommandDialog::Mode::edit, *prompt_, this);
+    // The place is taken after the dialog: rows may have been recorded meanwhile.
     if (runDialog_(dialog) == QDialog::Accepted)
-        debugger::InsertNewCommand(*document, index, dialog.Result());
+        debugger::InsertNewCommand(*document, debugger::NewCommandIndex(*document), dialog.Result());
     RefreshCommandStates();
 }
 
@@ -196,9 +203,13 @@ void MainFrame::OnFind() {
 }
 
 void MainFrame::OnFindNext(const debugger::FindRequest& request) {
+    // The Find window may outlive its document's editability (recording started, document
+    // closed); it finds nothing then, as the Find command would not be offered.
     DocumentWindow* window = ActiveDocument();
-    if (!window)
+    if (!window || !Editable(debugger::EditCommand::find)) {
+        QApplication::beep();
         return;
+    }
     int row = -1;
     {
         WaitCursor wait;

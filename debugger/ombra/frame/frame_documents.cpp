@@ -76,20 +76,27 @@ DocumentWindow* MainFrame::NewDocument() {
     return AddDocumentWindow(std::make_shared<debugger::RecordingDocument>());
 }
 
-DocumentWindow* MainFrame::OpenDocument(const QString& path) {
+DocumentWindow* MainFrame::WindowOfFile(const QString& path) const {
     const QString wanted = SamePath(path);
     for (DocumentWindow* window : Documents()) {
         const std::filesystem::path& open = window->Document()->PathName();
-        if (!open.empty() && SamePath(QString::fromStdString(open.string())) == wanted) {
-            mdi_->setActiveSubWindow(window);
+        if (!open.empty() && SamePath(QString::fromStdString(open.string())) == wanted)
             return window;
-        }
+    }
+    return nullptr;
+}
+
+DocumentWindow* MainFrame::OpenDocument(const QString& path) {
+    if (DocumentWindow* window = WindowOfFile(path)) {
+        mdi_->setActiveSubWindow(window);
+        return window;
     }
     auto document = std::make_shared<debugger::RecordingDocument>();
     bool opened = false;
     {
         WaitCursor wait;
-        opened = document->Open(PathOf(path), *prompt_, progress_.get());
+        // Absolute, so that the recent-file list works from wherever the program starts.
+        opened = document->Open(PathOf(QFileInfo(path).absoluteFilePath()), *prompt_, progress_.get());
     }
     if (!opened)
         return nullptr;
@@ -132,6 +139,12 @@ bool MainFrame::SaveDocument(DocumentWindow& window, bool askName) {
         path = AskFileName(true, tr("Save As"), proposed, kOmbraFilter, QStringLiteral("omr"));
         if (path.isEmpty())
             return false;
+        if (DocumentWindow* other = WindowOfFile(path); other && other != &window) {
+            prompt_->Ask("The file " + path.toStdString() +
+                             " is open in another window.\r\nClose that window first or choose another name.",
+                         "OMBRA", debugger::MsgButtons::Ok, debugger::MsgIcon::Warning);
+            return false;
+        }
     }
     bool saved = false;
     {

@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 
@@ -120,7 +121,9 @@ void MainFrame::CreateControllerWindow() {
         controller_ =
             debugger::ControllerWindow::Create(*engine_, [this](const platform::WindowMessage& message) {
                 if (message.message == debugger::kShowControllerMessage && message.wParam == 1) {
-                    showNormal();
+                    // Out of the task bar if minimised; a maximised window stays maximised.
+                    setWindowState(windowState() & ~Qt::WindowMinimized);
+                    show();
                     raise();
                     activateWindow();
                 }
@@ -202,11 +205,18 @@ void MainFrame::RestorePlacement() {
     const std::optional<WindowPlacement> placement = ParsePlacement(*text);
     if (!placement)
         return;
-    setGeometry(placement->normal);
+    // A rectangle on a screen that is no longer there is moved onto the primary one.
+    QRect normal = placement->normal;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const bool visible = std::any_of(screens.begin(), screens.end(), [&normal](const QScreen* screen) {
+        return screen->availableGeometry().intersects(normal);
+    });
+    if (!visible && QGuiApplication::primaryScreen())
+        normal.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    setGeometry(normal);
     if (placement->showCommand == static_cast<int>(ShowCommand::maximised))
         setWindowState(Qt::WindowMaximized);
-    else if (placement->showCommand == static_cast<int>(ShowCommand::minimised))
-        setWindowState(Qt::WindowMinimized);
+    // A window closed while minimised opens normally: starting as an icon helps nobody.
 }
 
 void MainFrame::SavePlacement() {
@@ -262,13 +272,8 @@ void MainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     const QScopedValueRollback closing(closing_, true);
-    SavePlacement();
-    platform::AppSettings settings = debugger::DebuggerSettings();
-    debugger::SaveOptions(settings, engine_->GetOptions());
-    SaveBarState();
-    engine_->StopPlayback(false);
-    engine_->StopRecording();
-    find_->hide();
+    // The save questions come first: a Cancel then leaves the program as it was, with its
+    // recording or playback still running.
     const QList<DocumentWindow*> documents = Documents();
     for (DocumentWindow* window : documents) {
         if (!QueryCloseDocument(*window)) {
@@ -276,6 +281,13 @@ void MainFrame::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    SavePlacement();
+    platform::AppSettings settings = debugger::DebuggerSettings();
+    debugger::SaveOptions(settings, engine_->GetOptions());
+    SaveBarState();
+    engine_->StopPlayback(false);
+    engine_->StopRecording();
+    find_->hide();
     for (DocumentWindow* window : documents) {
         window->SkipSaveQuestion();
         window->close();

@@ -121,24 +121,27 @@ TEST_F(FrameTest, ClosingTheDocumentBeingPlayedStopsThePlayback) {
     EXPECT_FALSE(Act(kPlayback).isEnabled());
 }
 
-TEST_F(FrameTest, ClosingTheProgramStopsThePlaybackBeforeAskingForDocuments) {
+TEST_F(FrameTest, ClosingTheProgramStopsThePlaybackBeforeTheDocumentsClose) {
     Open();
     DocumentWindow* window = DocumentWith(2);
     window->Document()->SetModified();
     frame->StartPlaybackWithoutDialog();
     ASSERT_TRUE(frame->GetEngine().IsPlaying());
-    bool playingWhenAsked = true;
-    prompt.onAsk = [&](const debugger::Question&) {
-        playingWhenAsked = frame->GetEngine().IsPlaying();
-    };
+    // Cancel keeps the program, its documents and the running playback.
     prompt.answers = {MsgAnswer::Cancel};
     EXPECT_FALSE(frame->close());
-    EXPECT_FALSE(playingWhenAsked);
-    EXPECT_EQ(frame->Documents().size(), 1); // Cancel keeps the program and its documents
+    EXPECT_EQ(frame->Documents().size(), 1);
+    EXPECT_TRUE(frame->GetEngine().IsPlaying());
 
+    bool playingWhenClosed = true;
+    QObject::connect(window, &QObject::destroyed,
+                     [&] { playingWhenClosed = frame->GetEngine().IsPlaying(); });
     prompt.answers = {MsgAnswer::No};
     EXPECT_TRUE(frame->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(frame->Documents().isEmpty());
+    EXPECT_FALSE(frame->GetEngine().IsPlaying());
+    EXPECT_FALSE(playingWhenClosed);
 }
 
 TEST_F(FrameTest, OnlyTheUnsavedDocumentsAreAskedAboutWhenTheProgramCloses) {

@@ -128,6 +128,8 @@ private:
     void DockHiddenFloatingBars();
 
     // Documents (frame_documents.cpp).
+    // The window of an open document with that file, or null.
+    DocumentWindow* WindowOfFile(const QString& path) const;
     DocumentWindow* AddDocumentWindow(std::shared_ptr<debugger::RecordingDocument> document);
     void AddRecentFile(const QString& path);
     void RemoveRecentFile(const QString& path);
