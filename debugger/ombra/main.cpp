@@ -31,19 +31,12 @@ std::filesystem::path ExecutablePath() {
     return std::filesystem::read_symlink("/proc/self/exe", error);
 }
 
-void OpenFromCommandLine(ombra::MainFrame& frame, const ombra::CommandLine& commandLine) {
-    if (!commandLine.file || !frame.OpenDocument(QString::fromStdString(*commandLine.file)))
-        return;
-    if (commandLine.play)
-        frame.StartPlaybackWithoutDialog();
-    else if (commandLine.record)
-        frame.StartRecordingWithDialog();
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (ombra::ActivateRunningInstance())
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const ombra::CommandLine commandLine = ombra::ParseCommandLine(arguments);
+    if (ombra::ActivateRunningInstance(commandLine))
         return 0;
 
     QApplication application(argc, argv);
@@ -61,7 +54,7 @@ int main(int argc, char* argv[]) {
         created = std::make_unique<ombra::MainFrame>();
     } catch (const ombra::AnotherDebuggerRunning&) {
         // Another debugger came up since the check above: hand over to it.
-        ombra::ActivateRunningInstance();
+        ombra::ActivateRunningInstance(commandLine);
         return 0;
     }
     ombra::MainFrame& frame = *created;
@@ -69,11 +62,9 @@ int main(int argc, char* argv[]) {
     if (!executable.empty())
         ombra::RegisterFileType(executable);
 
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const ombra::CommandLine commandLine = ombra::ParseCommandLine(arguments);
     frame.NewDocument();
     frame.show();
-    OpenFromCommandLine(frame, commandLine);
+    frame.OpenFromCommandLine(commandLine);
     const ombra::TerminationRequests termination([&frame] { frame.close(); });
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 #include "ombra/command_list_view.h"
 #include "ombra/document_window.h"
 #include "ombra/find_window.h"
+#include "ombra/open_request.h"
 #include "ombra/qt_prompt.h"
 #include "platform/registry.h"
 #include "status_progress.h"
@@ -120,13 +121,8 @@ void MainFrame::CreateControllerWindow() {
     try {
         controller_ =
             debugger::ControllerWindow::Create(*engine_, [this](const platform::WindowMessage& message) {
-                if (message.message == debugger::kShowControllerMessage && message.wParam == 1) {
-                    // Out of the task bar if minimised; a maximised window stays maximised.
-                    setWindowState(windowState() & ~Qt::WindowMinimized);
-                    show();
-                    raise();
-                    activateWindow();
-                }
+                if (message.message == debugger::kShowControllerMessage && message.wParam == 1)
+                    ComeForward(message);
             });
     } catch (const std::exception& error) {
         // Without its window no driver finds the debugger; the documents still work.
@@ -138,6 +134,28 @@ void MainFrame::CreateControllerWindow() {
         throw AnotherDebuggerRunning("another debugger's controller window is alive");
     notifier_ = new QSocketNotifier(controller_->Fd(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { PumpMessages(); });
+}
+
+void MainFrame::ComeForward(const platform::WindowMessage& message) {
+    // Out of the task bar if minimised; a maximised window stays maximised.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (message.lParam != kOpenRequestWaits)
+        return;
+    // The file a second start was given; opened once the sender has its answer.
+    if (std::optional<CommandLine> request = TakeOpenRequest(static_cast<pid_t>(message.senderPid)))
+        QTimer::singleShot(0, this, [this, line = std::move(*request)] { OpenFromCommandLine(line); });
+}
+
+void MainFrame::OpenFromCommandLine(const CommandLine& line) {
+    if (!line.file || !OpenDocument(QString::fromStdString(*line.file)))
+        return;
+    if (line.play)
+        StartPlaybackWithoutDialog();
+    else if (line.record)
+        StartRecordingWithDialog();
 }
 
 void MainFrame::PumpMessages() {

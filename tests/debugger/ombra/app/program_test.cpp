@@ -58,6 +58,19 @@ TEST_F(ProgramTest, ASecondInstanceHandsOverToTheFirstAndEnds) {
     first.Wait();
 }
 
+TEST_F(ProgramTest, ASecondStartWithAFileHandsTheFileToTheFirst) {
+    const std::string file = SaveRecording();
+    ChildProcess first = Start();
+    ASSERT_TRUE(WaitUntil(ControllerUp, 20s));
+    const link::CDebuggerLink driver;
+    EXPECT_EQ(driver.IsPlaybackActive(), 0);
+    ChildProcess second = Start({"-play", file});
+    EXPECT_EQ(second.Wait(20s), 0);
+    EXPECT_TRUE(WaitUntil([&] { return driver.IsPlaybackActive() != 0; }, 20s));
+    first.Kill(SIGTERM);
+    first.Wait();
+}
+
 TEST_F(ProgramTest, PlayOpensTheFileAndPlaysItAtOnce) {
     const std::string file = SaveRecording();
     ChildProcess program = Start({"/PLAY", file});

@@ -1,11 +1,13 @@
 #include "debugger/controller_window.h"
 #include "link/debugger_link.h"
+#include "ombra/open_request.h"
 #include "ombra/startup.h"
 #include "platform/window_message.h"
 #include "startup_fixture.h"
 
 #include <atomic>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <thread>
@@ -46,6 +48,22 @@ TEST_F(StartupTest, RunningInstanceIsAskedToComeToTheFront) {
     EXPECT_EQ(received->message, 0x0018u);
     EXPECT_EQ(received->wParam, 1u);
     EXPECT_EQ(received->senderPid, static_cast<std::uint32_t>(::getpid()));
+    EXPECT_EQ(received->lParam, 0) << "no file, no request";
+}
+
+TEST_F(StartupTest, AFileGivenToASecondStartWaitsForTheRunningInstance) {
+    CommandLine line;
+    line.file = "relative/run.omr";
+    line.record = true;
+    ASSERT_TRUE(WriteOpenRequest(line, 4242));
+    EXPECT_FALSE(TakeOpenRequest(4243)) << "another sender's request";
+    const std::optional<CommandLine> taken = TakeOpenRequest(4242);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(*taken->file, (std::filesystem::current_path() / "relative/run.omr").string());
+    EXPECT_TRUE(taken->record);
+    EXPECT_FALSE(taken->play);
+    EXPECT_FALSE(TakeOpenRequest(4242)) << "taken once";
+    EXPECT_FALSE(WriteOpenRequest(CommandLine{}, 4242)) << "nothing to hand over";
 }
 
 TEST_F(StartupTest, WindowLeftByADeadDebuggerIsNotARunningInstance) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "debugger/editing.h"
+#include "ombra/startup.h"
+#include "platform/window_message.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -63,6 +65,9 @@ public:
     bool SaveDocument(DocumentWindow& window, bool askName);
     QStringList RecentFiles() const { return recentFiles_; }
 
+    // Opens the command line's file, then plays it without the dialog (/PLAY) or starts
+    // recording into it (/RECORD).
+    void OpenFromCommandLine(const CommandLine& line);
     // The command line's actions on the opened document.
     void StartPlaybackWithoutDialog();
     void StartRecordingWithDialog();
@@ -106,6 +111,7 @@ private:
     // Construction (main_frame.cpp, frame_actions.cpp).
     void CreateEngine();
     void CreateControllerWindow();
+    void ComeForward(const platform::WindowMessage& message);
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();

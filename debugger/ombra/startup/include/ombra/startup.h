@@ -37,10 +37,10 @@ struct StartupResult {
 StartupResult RunStartupChecks(const std::filesystem::path& executable, debugger::Prompt& prompt);
 
 // When the controller window of another debugger is alive, asks it to come to the front
-// (debugger::kShowControllerMessage)
-// and returns true (this instance should then end). False when there is none, including
-// a window left behind by a debugger that died.
-bool ActivateRunningInstance();
+// (debugger::kShowControllerMessage) and to open the command line's file, if it names one,
+// and returns true (this instance should then end). False when there is none, including a
+// window left behind by a debugger that died.
+bool ActivateRunningInstance(const CommandLine& line = {});
 
 // The file type: OMBRA.Document and .omr in the registry (with the open, print and
 // printto commands), a .desktop file and a MIME type for .omr in the user's XDG data
