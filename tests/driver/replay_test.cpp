@@ -193,7 +193,7 @@ TEST_F(Replay, NoToTheQuestionFailsTheOperation) {
 }
 
 TEST_F(Replay, ABrokenTransferIsShownAndTheOperationGoesOn) {
-    peer.emplace(corvid::testing::PeerScript{.playbackAnswer = 1, .brokenAnnouncement = 40});
+    peer.emplace(corvid::testing::PeerScript{.playbackAnswer = 1, .announcedSize = 40});
     Bstr kept("kept");
     BSTR reply = kept.get();
     EXPECT_EQ(gpib->Read(&reply, 10), S_OK);

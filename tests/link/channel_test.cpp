@@ -1,8 +1,8 @@
 // The driver's and the debugger's sides of the link, each against a peer in another process.
+#include "debugger_peer.h"
 #include "link/debugger_channel.h"
 #include "link/debugger_link.h"
 #include "link/shared_memory.h"
-#include "link_peer.h"
 #include "platform/message_box.h"
 
 #include <chrono>
@@ -16,9 +16,9 @@ using namespace std::chrono_literals;
 
 namespace corvid::link {
 
+using testing::DebuggerPeer;
 using testing::Hex;
 using testing::PeerScript;
-using testing::ScriptedDebugger;
 
 namespace {
 
@@ -73,7 +73,7 @@ TEST_F(LinkTest, WithoutDebuggerEveryOperationIsSilentAndLive) {
 }
 
 TEST_F(LinkTest, EveryBlockTypeCrossesByteForByte) {
-    ScriptedDebugger peer({});
+    DebuggerPeer peer({});
     CDebuggerLink debugger;
     for (unsigned type = 0; type <= 8; ++type) {
         SCOPED_TRACE(type);
@@ -85,7 +85,7 @@ TEST_F(LinkTest, EveryBlockTypeCrossesByteForByte) {
 }
 
 TEST_F(LinkTest, DriverMappingDeletedByHandIsCreatedAgainForTheNextRecord) {
-    ScriptedDebugger peer({});
+    DebuggerPeer peer({});
     CDebuggerLink debugger;
     CGPIBCommandInfo record = RecordWithBlocksOfType(5);
     EXPECT_EQ(debugger.SendGPIBCommandInfo(&record), 1);
@@ -96,7 +96,7 @@ TEST_F(LinkTest, DriverMappingDeletedByHandIsCreatedAgainForTheNextRecord) {
 }
 
 TEST_F(LinkTest, ReportCommandHoldsSendsAndHoldsAgain) {
-    ScriptedDebugger peer({});
+    DebuggerPeer peer({});
     CDebuggerLink debugger;
     const char text[] = "*RST";
     CCopyDataBlock sent(text, sizeof text, 5);
@@ -115,7 +115,7 @@ TEST_F(LinkTest, ReportCommandHoldsSendsAndHoldsAgain) {
 }
 
 TEST_F(LinkTest, HoldAnswersOfOneKeepTheDriverWaiting) {
-    ScriptedDebugger peer(PeerScript{.holdAnswers = {1, 1, 0}});
+    DebuggerPeer peer(PeerScript{.holdAnswers = {1, 1, 0}});
     auto start = std::chrono::steady_clock::now();
     CDebuggerLink().WaitWhileHeld();
     EXPECT_GE(Seconds(std::chrono::steady_clock::now() - start), 0.5);
@@ -124,7 +124,7 @@ TEST_F(LinkTest, HoldAnswersOfOneKeepTheDriverWaiting) {
 }
 
 TEST_F(LinkTest, HoldAnswerOfTwoSleepsOnceThenGoesOn) {
-    ScriptedDebugger peer(PeerScript{.holdAnswers = {2, 1, 1}});
+    DebuggerPeer peer(PeerScript{.holdAnswers = {2, 1, 1}});
     auto start = std::chrono::steady_clock::now();
     CDebuggerLink().WaitWhileHeld();
     EXPECT_GE(Seconds(std::chrono::steady_clock::now() - start), 0.25);
@@ -135,7 +135,7 @@ TEST_F(LinkTest, HoldAnswerOfTwoSleepsOnceThenGoesOn) {
 }
 
 TEST_F(LinkTest, DebuggerThatDiesWhileHoldingReleasesTheDriver) {
-    ScriptedDebugger peer(PeerScript{.holdAnswers = std::vector<platform::MessageResult>(100000, 1)});
+    DebuggerPeer peer(PeerScript{.holdAnswers = std::vector<platform::MessageResult>(100000, 1)});
     auto held = std::async(std::launch::async, [] { return CDebuggerLink().WaitWhileHeld(); });
     EXPECT_EQ(peer.NextEvent(), "hold");
     EXPECT_EQ(held.wait_for(300ms), std::future_status::timeout) << "the driver was not held";
@@ -147,7 +147,7 @@ TEST_F(LinkTest, DebuggerThatDiesWhileHoldingReleasesTheDriver) {
 
 TEST_F(LinkTest, ReplayRecordIsReadFromTheAnnouncedBytes) {
     CGPIBCommandInfo replay = RecordWithBlocksOfType(5);
-    ScriptedDebugger peer(PeerScript{.replay = replay, .playbackAnswer = 1});
+    DebuggerPeer peer(PeerScript{.playbackAnswer = 1, .replays = {replay}});
     CDebuggerLink debugger;
     EXPECT_NE(debugger.IsPlaybackActive(), 0);
     CGPIBCommandInfo got;
@@ -161,7 +161,7 @@ TEST_F(LinkTest, ReplayRecordIsReadFromTheAnnouncedBytes) {
 TEST_F(LinkTest, ReplayRecordAnnouncedShortFailsInsteadOfReadingOn) {
     CGPIBCommandInfo replay = RecordWithBlocksOfType(3);
     auto size = static_cast<platform::MessageResult>(replay.Serialize().size());
-    ScriptedDebugger peer(PeerScript{.replay = replay, .announcedSize = size - 1});
+    DebuggerPeer peer(PeerScript{.replays = {replay}, .announcedSize = size - 1});
     CGPIBCommandInfo got;
     got.SetComments("untouched");
     bool error = false;
@@ -171,7 +171,7 @@ TEST_F(LinkTest, ReplayRecordAnnouncedShortFailsInsteadOfReadingOn) {
 }
 
 TEST_F(LinkTest, ReplayMappingNotCreatedByTheDebuggerIsAnError) {
-    ScriptedDebugger peer(PeerScript{.announcedSize = 40});
+    DebuggerPeer peer(PeerScript{.announcedSize = 40});
     CGPIBCommandInfo got;
     got.SetComments("untouched");
     bool error = false;
