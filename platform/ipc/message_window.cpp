@@ -34,19 +34,6 @@ struct Connection {
     bool detached = false; // taken out of the poll set while busy (see Serve)
 };
 
-// Whether a live window listens at an address: the connect is accepted or waits in a
-// full backlog. A refused connect or a vanished path means no window.
-bool IsListening(const detail::SocketAddress& address, const std::string& path) {
-    UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!probe)
-        ThrowErrno("cannot create a socket");
-    if (::connect(probe.get(), address.get(), address.size()) == 0 || errno == EAGAIN || errno == EINPROGRESS)
-        return true;
-    if (errno == ECONNREFUSED || errno == ENOENT)
-        return false;
-    ThrowErrno("cannot probe " + path);
-}
-
 // Serialises the single-instance check and bind against other processes.
 UniqueFd LockDirectory(const std::string& dir) {
     UniqueFd lock(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -98,7 +85,7 @@ MessageWindow::State::~State() {
 // temporary name first, so that the path never names a window that refuses connects.
 // The caller holds the directory lock, which makes the temporary name private.
 void MessageWindow::State::Bind(const std::string& dir) {
-    if (IsListening(detail::SocketAddress(path), path))
+    if (detail::IsListening(path))
         return;
     const std::string temporary = dir + "/.binding";
     if (::unlink(temporary.c_str()) != 0 && errno != ENOENT)

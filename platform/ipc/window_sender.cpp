@@ -133,6 +133,16 @@ WindowHandle FindWindowByClass(std::string_view className) {
                         info.st_ino ^ (changed * 0x9E3779B97F4A7C15u));
 }
 
+bool IsWindowAlive(const WindowHandle& window) {
+    if (!window)
+        return false;
+    try {
+        return detail::IsListening(window.socketPath());
+    } catch (const std::system_error&) {
+        return true;
+    }
+}
+
 MessageResult SendWindowMessage(const WindowHandle& window, std::uint32_t message, std::uint64_t wParam,
                                 std::int64_t lParam) {
     if (!window)

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <type_traits>
 
 namespace corvid::platform::detail {
@@ -51,6 +52,18 @@ SocketAddress::SocketAddress(const std::string& path) {
     }
     std::memcpy(address_.sun_path, usable.c_str(), usable.size() + 1);
     size_ = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + usable.size() + 1);
+}
+
+bool IsListening(const std::string& path) {
+    const SocketAddress address(path);
+    UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!probe)
+        ThrowErrno("cannot create a socket");
+    if (::connect(probe.get(), address.get(), address.size()) == 0 || errno == EAGAIN || errno == EINPROGRESS)
+        return true;
+    if (errno == ECONNREFUSED || errno == ENOENT)
+        return false;
+    ThrowErrno("cannot probe " + path);
 }
 
 RequestFrame EncodeRequest(const WindowMessage& message) {

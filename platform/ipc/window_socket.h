@@ -32,6 +32,10 @@ private:
     UniqueFd directory_;
 };
 
+// Whether a live window listens at the path: the connect is accepted or waits in a full
+// backlog. A refused connect or a vanished path means no window; other failures throw.
+bool IsListening(const std::string& path);
+
 using RequestFrame = std::array<unsigned char, kRequestFrameSize>;
 using ReplyFrame = std::array<unsigned char, kReplyFrameSize>;
 

@@ -272,10 +272,13 @@ TEST_F(WindowMessageTest, StaleSocketOfADeadWindowIsReplaced) {
     dead.Wait();
     WindowHandle stale = FindWindowByClass(kClass);
     EXPECT_TRUE(stale) << "the path of a dead window still exists";
+    EXPECT_FALSE(IsWindowAlive(stale));
     EXPECT_EQ(SendWindowMessage(stale, kEcho, 1, 1), 0);
 
     auto window = MessageWindow::Create(kClass, TestHandler());
     ASSERT_TRUE(window);
+    EXPECT_TRUE(IsWindowAlive(FindWindowByClass(kClass)));
+    EXPECT_FALSE(IsWindowAlive(WindowHandle{}));
     ChildProcess sender = ChildProcess::Fork(
         [] { return SendWindowMessage(FindWindowByClass(kClass), kEcho, 1, 2) == 7 ? 0 : 1; });
     EXPECT_EQ(PumpUntilExit(*window, sender), 0);

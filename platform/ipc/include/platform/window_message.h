@@ -56,6 +56,11 @@ private:
 // Cheap: builds the path and stats it; creates nothing.
 WindowHandle FindWindowByClass(std::string_view className);
 
+// Whether the window found is alive: something listens at its socket. A socket left by a
+// program that died is not; when the probe itself fails the window counts as alive, so
+// that a busy window is never taken for a dead one.
+bool IsWindowAlive(const WindowHandle& window);
+
 // Sends a message and waits for its answer. Returns 0 when the window cannot be reached
 // or closes the connection before replying. Each thread keeps its connection to a window
 // open between messages; a request is sent again on a fresh connection only when the
