@@ -63,13 +63,16 @@ MessageBoxHandler previous;
 
 } // namespace
 
+std::unique_ptr<QMessageBox> MakeQtMessageBox(const MessageBoxRequest& request, QWidget* parent) {
+    return std::make_unique<QMessageBox>(IconOf(request.icon), QString::fromStdString(request.caption),
+                                         QString::fromStdString(request.text), ButtonsOf(request.buttons),
+                                         parent);
+}
+
 MsgAnswer ShowQtMessageBox(const MessageBoxRequest& request, QWidget* parent) {
     if (const std::optional<MsgAnswer> unattended = AnswerUnattended(request))
         return *unattended;
-    QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
-                    QString::fromStdString(request.text), ButtonsOf(request.buttons),
-                    parent ? parent : QApplication::activeWindow());
-    return AnswerOf(box.exec());
+    return AnswerOf(MakeQtMessageBox(request, parent ? parent : QApplication::activeWindow())->exec());
 }
 
 QtMessageBoxHandler::QtMessageBoxHandler() {

@@ -139,7 +139,8 @@ bool ChildProcess::ReadLine(std::string& line, std::chrono::milliseconds timeout
         }
         if (out_ < 0)
             return false;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         pollfd pfd{out_, POLLIN, 0};

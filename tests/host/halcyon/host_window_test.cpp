@@ -2,6 +2,7 @@
 // test from the window, and the operator plug-in taking the window's place.
 #include "halcyon/pubapi.h"
 #include "host_window.h"
+#include "testsupport/qt_application.h"
 #include "testsupport/sandbox.h"
 
 #include <QApplication>
@@ -14,25 +15,10 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-// The system's font configuration library keeps a cache for the life of the process,
-// which the leak checker would report under a sanitizer build.
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
-}
-
 namespace corvid::host::testing {
 namespace {
 
-QApplication& Application() {
-    static int argc = 1;
-    static char name[] = "host_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *application;
-}
+using corvid::testing::Application;
 
 class HostWindowTest : public corvid::testing::SandboxTest {
 protected:

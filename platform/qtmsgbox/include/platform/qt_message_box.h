@@ -3,9 +3,15 @@
 
 #include "platform/message_box.h"
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 namespace corvid::platform {
+
+// The Qt box of a request, not yet shown: caption, text, buttons and icon as asked.
+std::unique_ptr<QMessageBox> MakeQtMessageBox(const MessageBoxRequest& request, QWidget* parent = nullptr);
 
 // One modal Qt message box for the request, owned by parent (or the active window). An
 // unattended run (CORVID_MSGBOX set) is answered as the variable says, without a box.

@@ -1,5 +1,7 @@
 #include "scenario_prompt.h"
 
+#include "platform/qt_message_box.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -49,20 +51,12 @@ void Snapshot(QWidget& window, const QString& name) {
 
 debugger::MsgAnswer ScenarioPrompt::Ask(const debugger::Question& question) {
     if (window_ && ScreenshotsWanted() && photographed.count(question.caption)) {
-        const QMessageBox::StandardButtons buttons =
-            question.buttons == debugger::MsgButtons::Ok ? QMessageBox::Ok
-            : question.buttons == debugger::MsgButtons::YesNo
-                ? QMessageBox::Yes | QMessageBox::No
-                : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        QMessageBox box(question.icon == debugger::MsgIcon::Question ? QMessageBox::Question
-                                                                     : QMessageBox::Information,
-                        QString::fromStdString(question.caption), QString::fromStdString(question.text),
-                        buttons, window_);
-        box.show();
+        const std::unique_ptr<QMessageBox> box = platform::MakeQtMessageBox(question, window_);
+        box->show();
         Settle();
-        box.move(window_->geometry().center() - box.rect().center());
+        box->move(window_->geometry().center() - box->rect().center());
         Snapshot(*window_, FileNameOf(question.caption));
-        box.close();
+        box->close();
     }
     return ScriptedPrompt::Ask(question);
 }

@@ -9,6 +9,7 @@
 #include "ombra/main_frame.h"
 #include "scenario_prompt.h"
 #include "script_process.h"
+#include "testsupport/qt_application.h"
 #include "testsupport/sandbox.h"
 
 #include <QApplication>
@@ -16,26 +17,12 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\nleak:libxcb\nleak:libX11\n";
-}
-
 namespace corvid::ombra::testing {
 namespace {
 
 using debugger::MsgAnswer;
 
-QApplication& Application() {
-    static int argc = 1;
-    static char name[] = "ombra_scenario_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *application;
-}
+using corvid::testing::Application;
 
 // The script of the scenarios: the multimeter measures what the calibrator sources.
 constexpr const char* kScript = R"lua(

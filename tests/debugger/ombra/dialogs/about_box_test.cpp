@@ -1,6 +1,6 @@
 // The About box's texts for a known and an unknown version.
 #include "ombra/about_box.h"
-#include "qt_application.h"
+#include "testsupport/qt_application.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -11,7 +11,7 @@ namespace {
 
 class AboutBoxTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::Application(); }
+    void SetUp() override { corvid::testing::Application(); }
 };
 
 TEST_F(AboutBoxTest, ShowsTheVersion) {

@@ -2,8 +2,8 @@
 // area and the replacement of a data block.
 #include "ombra/command_edit_dialog.h"
 #include "ombra/data_edit_dialog.h"
-#include "qt_application.h"
 #include "test_support.h"
+#include "testsupport/qt_application.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -28,7 +28,7 @@ constexpr const char* kBadAddress =
 
 class CommandEditDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::Application(); }
+    void SetUp() override { corvid::testing::Application(); }
     ScriptedPrompt prompt;
 };
 

@@ -1,8 +1,8 @@
 // The Edit/Change Data dialog: the value checks reached through its window, the array
 // mode it refuses and the enabling of its controls.
 #include "ombra/data_edit_dialog.h"
-#include "qt_application.h"
 #include "test_support.h"
+#include "testsupport/qt_application.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -27,7 +27,7 @@ constexpr const char* kValueRefused = "The value entered is not correct for the 
 
 class DataEditDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::Application(); }
+    void SetUp() override { corvid::testing::Application(); }
 
     static void ChooseType(DataEditDialog& dialog, const char* label) {
         const int index = dialog.typeBox()->findText(QString::fromLatin1(label));

@@ -3,8 +3,8 @@
 #include "ombra/find_window.h"
 #include "ombra/go_to_line_dialog.h"
 #include "ombra/replace_options_dialog.h"
-#include "qt_application.h"
 #include "test_support.h"
+#include "testsupport/qt_application.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -21,7 +21,7 @@ using debugger::testing::ScriptedPrompt;
 
 class FindAndGoToTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::Application(); }
+    void SetUp() override { corvid::testing::Application(); }
 };
 
 TEST_F(FindAndGoToTest, FindNextNeedsTextOtherThanBlanks) {

@@ -1,7 +1,7 @@
 // The Recording and Playback dialogs: which start choices are enabled and preselected, and
 // the choice read back.
 #include "ombra/recording_dialogs.h"
-#include "qt_application.h"
+#include "testsupport/qt_application.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -17,7 +17,7 @@ using debugger::RecordingStart;
 
 class RecordingDialogsTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::Application(); }
+    void SetUp() override { corvid::testing::Application(); }
 };
 
 TEST_F(RecordingDialogsTest, RecordingIntoAnEmptyDocumentOffersOnlyReset) {

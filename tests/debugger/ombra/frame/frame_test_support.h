@@ -8,6 +8,7 @@
 #include "ombra/command_ids.h"
 #include "ombra/document_window.h"
 #include "ombra/main_frame.h"
+#include "testsupport/qt_application.h"
 #include "testsupport/sandbox.h"
 
 #include <QAction>
@@ -18,7 +19,7 @@
 
 namespace corvid::ombra::testing {
 
-QApplication& Application();
+using corvid::testing::Application;
 
 // A scripted prompt that also lets a test look at the world while a question is asked.
 class HookedPrompt : public debugger::testing::ScriptedPrompt {

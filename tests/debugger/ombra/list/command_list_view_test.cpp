@@ -11,12 +11,6 @@
 #include <gtest/gtest.h>
 #include <set>
 
-// The system's font configuration library keeps a cache for the life of the process,
-// which the leak checker would report under a sanitizer build.
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
-}
-
 namespace corvid::ombra::testing {
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include "../test_support.h"
 #include "debugger/command_list.h"
+#include "testsupport/qt_application.h"
 
 #include <QApplication>
 #include <cstdint>
@@ -16,16 +17,7 @@ using debugger::testing::TextBlock;
 using debugger::testing::ValueBlock;
 using debugger::testing::WriteCommand;
 
-inline QApplication& Application() {
-    static int argc = 1;
-    static char name[] = "ombra_list_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *application;
-}
+using corvid::testing::Application;
 
 inline debugger::CommandItem Item(link::CGPIBCommandInfo command, bool breakpoint = false) {
     return debugger::CommandItem{std::move(command), breakpoint};

@@ -5,11 +5,10 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/types.h>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace corvid::testing {
 
