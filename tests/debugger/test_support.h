@@ -73,6 +73,14 @@ inline link::CGPIBCommandInfo TimeoutCommand(std::uint8_t address, std::int32_t 
     return link::CGPIBCommandInfo(0, address, link::actionSetAttribute, &parameters, &sent, nullptr);
 }
 
+// Every row's command as its bytes, to compare lists row for row.
+inline std::vector<std::vector<std::uint8_t>> Records(const CommandList& list) {
+    std::vector<std::vector<std::uint8_t>> records;
+    for (int row = 0; row < list.Count(); ++row)
+        records.push_back(list.At(row)->command.Serialize());
+    return records;
+}
+
 // What a driver's report does, without a second process: the record goes into the
 // driver's mapping and the engine handles the message that announces it.
 inline platform::MessageResult Report(Engine& engine, const link::CGPIBCommandInfo& record) {

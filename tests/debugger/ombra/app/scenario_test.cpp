@@ -21,6 +21,7 @@ namespace corvid::ombra::testing {
 namespace {
 
 using debugger::MsgAnswer;
+using debugger::testing::Records;
 
 using corvid::testing::Application;
 
@@ -93,13 +94,6 @@ protected:
     std::unique_ptr<MainFrame> frame_;
     QString script_, changedScript_, unplugged_;
 };
-
-std::vector<std::vector<std::uint8_t>> Records(const debugger::CommandList& list) {
-    std::vector<std::vector<std::uint8_t>> records;
-    for (int row = 0; row < list.Count(); ++row)
-        records.push_back(list.At(row)->command.Serialize());
-    return records;
-}
 
 TEST_F(ScenarioTest, TracesLiveRecordsAndReopensTheSameRows) {
     DocumentWindow* window = frame_->NewDocument();

@@ -18,6 +18,7 @@ namespace {
 
 using namespace command;
 using debugger::MsgAnswer;
+using debugger::testing::Records;
 
 // Answers a file dialog with a path.
 std::function<int(QDialog&)> ChooseFile(const std::string& path) {
@@ -28,13 +29,6 @@ std::function<int(QDialog&)> ChooseFile(const std::string& path) {
         files->selectFile(QString::fromStdString(path));
         return int(QDialog::Accepted);
     };
-}
-
-std::vector<std::vector<std::uint8_t>> Records(const debugger::CommandList& list) {
-    std::vector<std::vector<std::uint8_t>> records;
-    for (int row = 0; row < list.Count(); ++row)
-        records.push_back(list.At(row)->command.Serialize());
-    return records;
 }
 
 TEST_F(FrameTest, ASavedRecordingReopensWithTheSameRows) {
