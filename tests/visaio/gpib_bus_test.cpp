@@ -41,13 +41,13 @@ TEST_F(GpibFind, ListenersAreListedWithoutTheBoardItself) {
         fakegpib_add_device(0, 7, 0, "shadowed by the board");
         fakegpib_add_device(0, 5, 0x63, "b");
         fakegpib_add_device(1, 3, 0, "unconfigured board");
-        EXPECT_EQ(Find("?*::INSTR"), (Names{"GPIB0::5::3::INSTR", "GPIB0::22::INSTR"}));
+        EXPECT_EQ(Find("GPIB?*::INSTR"), (Names{"GPIB0::5::3::INSTR", "GPIB0::22::INSTR"}));
         EXPECT_EQ(Find("GPIB0::22::INSTR"), (Names{"GPIB0::22::INSTR"}));
         EXPECT_EQ(Find("GPIB?*::?*::?*::INSTR{VI_ATTR_GPIB_SECONDARY_ADDR > 0}"),
                   (Names{"GPIB0::5::3::INSTR"}));
         EXPECT_EQ(Find("GPIB?*{VI_ATTR_RSRC_MANF_NAME == \"Sorbel\" && VI_ATTR_GPIB_PRIMARY_ADDR == 22}"),
                   (Names{"GPIB0::22::INSTR"}));
-        Find("ASRL?*", VI_ERROR_RSRC_NFOUND);
+        Find("ASRL12?::INSTR", VI_ERROR_RSRC_NFOUND); // serial ports above 32 need an alias
         Find("GPIB(", VI_ERROR_INV_EXPR);
         // The board was brought into controller state and remote enable put on.
         std::string log = FakeLog();
@@ -61,7 +61,7 @@ TEST_F(GpibFind, TheDeviceTableListsMarksAndHidesAddresses) {
     InChild([] {
         fakegpib_add_device(0, 22, 0, "hidden");
         fakegpib_add_device(0, 5, 0, "asked");
-        EXPECT_EQ(Find("?*"), (Names{"GPIB0::5::INSTR", "GPIB0::9::INSTR", "GPIB0::4::2::INSTR"}));
+        EXPECT_EQ(Find("GPIB?*"), (Names{"GPIB0::5::INSTR", "GPIB0::9::INSTR", "GPIB0::4::2::INSTR"}));
         OpenSession absent("GPIB0::22::INSTR");
         EXPECT_EQ(absent.openStatus, VI_ERROR_RSRC_NFOUND);
     });
@@ -70,7 +70,7 @@ TEST_F(GpibFind, TheDeviceTableListsMarksAndHidesAddresses) {
 TEST_F(GpibFind, AMissingDriverLibraryFindsNothing) {
     std::ofstream(sandbox.home() / "visa.ini") << "[GPIB]\nBoards=0\nLibrary=/nonexistent/libgpib.so\n";
     InChild([] {
-        Find("?*::INSTR", VI_ERROR_RSRC_NFOUND);
+        Find("GPIB?*::INSTR", VI_ERROR_RSRC_NFOUND);
         OpenSession s("GPIB0::22::INSTR");
         EXPECT_EQ(s.openStatus, VI_ERROR_RSRC_NFOUND);
     });
@@ -96,7 +96,7 @@ TEST_F(GpibFind, AFindOverThirtyAddresses) {
         for (int pad = 1; pad <= 30; ++pad) {
             fakegpib_add_device(0, pad, 0, "x");
         }
-        EXPECT_EQ(Find("?*::INSTR").size(), 30u);
+        EXPECT_EQ(Find("GPIB?*::INSTR").size(), 30u);
     });
 }
 
@@ -110,7 +110,7 @@ TEST_F(GpibOpen, NamesAndBoardsThatDoNotExist) {
         EXPECT_EQ(OpenSession("GPIB2::4::INSTR").openStatus, VI_SUCCESS);
         EXPECT_EQ(OpenSession("GPIB0::31::INSTR").openStatus, VI_ERROR_INV_RSRC_NAME);
         EXPECT_EQ(OpenSession("GPIB0::").openStatus, VI_ERROR_INV_RSRC_NAME);
-        EXPECT_EQ(OpenSession("ASRL1::INSTR").openStatus, VI_ERROR_RSRC_NFOUND);
+        EXPECT_EQ(OpenSession("ASRL127::INSTR").openStatus, VI_ERROR_RSRC_NFOUND);
         EXPECT_EQ(OpenSession("TCPIP::host::INSTR").openStatus, VI_ERROR_RSRC_NFOUND);
         EXPECT_EQ(OpenSession("GPIB2::4::INSTR", 0x80).openStatus, VI_ERROR_INV_ACC_MODE);
         fakegpib_fail_next("ibdev", 0, EDVR, 1);

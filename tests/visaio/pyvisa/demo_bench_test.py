@@ -40,7 +40,7 @@ class DemoBench(unittest.TestCase):
         names = self.rm.list_resources()
         for name in ("GPIB0::5::INSTR", "GPIB0::10::INSTR", "GPIB0::22::INSTR"):
             self.assertIn(name, names)
-        self.assertEqual(self.rm.list_resources("ASRL?*"), ())
+        self.assertEqual(self.rm.list_resources("ASRL12?::INSTR"), ())
         self.assertEqual(self.rm.list_resources("GPIB0::22::INSTR"), (DMM,))
 
     def test_primary_only_instruments_open_under_the_rewritten_name(self):
