@@ -247,8 +247,8 @@ ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
                      [&](Session& s) { return CallOperation(s, &SbvisaOperations::gpibControlREN, mode); });
 }
 
-// Formatted I/O is not offered, so its buffers only remember their sizes; the component
-// has no low-level buffers of its own on GPIB.
+// Formatted I/O is not offered, so its buffers only remember their sizes. The low-level
+// buffers are the component's: serial ports have them, GPIB has none.
 ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
     return OnSession(vi, "viSetBuf", true, [&](Session& s) -> ViStatus {
         constexpr ViUInt16 kKnown = VI_READ_BUF | VI_WRITE_BUF | VI_IO_IN_BUF | VI_IO_OUT_BUF;
@@ -261,12 +261,18 @@ ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
         if (mask & VI_WRITE_BUF) {
             s.writeBufferSize = size;
         }
-        return (mask & (VI_IO_IN_BUF | VI_IO_OUT_BUF)) ? VI_WARN_NSUP_BUF : VI_SUCCESS;
+        const auto lowLevel = static_cast<ViUInt16>(mask & (VI_IO_IN_BUF | VI_IO_OUT_BUF));
+        if (lowLevel == 0) {
+            return VI_SUCCESS;
+        }
+        const SbvisaOperations* ops = s.operations();
+        return ops && ops->setBuffer ? CallOperation(s, &SbvisaOperations::setBuffer, lowLevel, size)
+                                     : VI_WARN_NSUP_BUF;
     });
 }
 
 ViStatus viFlush(ViSession vi, ViUInt16 mask) {
-    return OnSession(vi, "viFlush", true, [&](Session&) -> ViStatus {
+    return OnSession(vi, "viFlush", true, [&](Session& s) -> ViStatus {
         constexpr ViUInt16 kKnown = VI_READ_BUF | VI_READ_BUF_DISCARD | VI_WRITE_BUF | VI_WRITE_BUF_DISCARD |
                                     VI_IO_IN_BUF | VI_IO_IN_BUF_DISCARD | VI_IO_OUT_BUF |
                                     VI_IO_OUT_BUF_DISCARD;
@@ -278,7 +284,8 @@ ViStatus viFlush(ViSession vi, ViUInt16 mask) {
             both(VI_IO_OUT_BUF, VI_IO_OUT_BUF_DISCARD)) {
             return VI_ERROR_INV_MASK;
         }
-        return VI_SUCCESS;
+        const SbvisaOperations* ops = s.operations();
+        return ops && ops->flush ? CallOperation(s, &SbvisaOperations::flush, mask) : VI_SUCCESS;
     });
 }
 

@@ -13,9 +13,21 @@ namespace corvid::visaio {
 namespace {
 
 constexpr SbvisaOperations kOperations{
-    GpibClose,     GpibSetAttribute, GpibGetAttribute,  GpibTerminate,     GpibRead,
-    GpibReadAsync, GpibWrite,        GpibWriteAsync,    GpibAssertTrigger, GpibReadSTB,
-    GpibClear,     GpibControlREN,   GpibEventsChanged,
+    GpibClose,
+    GpibSetAttribute,
+    GpibGetAttribute,
+    GpibTerminate,
+    GpibRead,
+    GpibReadAsync,
+    GpibWrite,
+    GpibWriteAsync,
+    GpibAssertTrigger,
+    GpibReadSTB,
+    GpibClear,
+    GpibControlREN,
+    GpibEventsChanged,
+    nullptr /* no low-level buffers */,
+    nullptr /* nothing to flush */,
 };
 
 bool ConfiguredAbsent(const SbvisaSession& session) {

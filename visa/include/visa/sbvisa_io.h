@@ -97,6 +97,11 @@ typedef struct SbvisaOperations {
     /* Told after the enabled mechanisms of an event type changed, so that the component
      * can start what delivers it (the polling thread, driver notifications). */
     ViStatus (*eventsChanged)(SbvisaSession* session, ViEventType eventType);
+    /* viSetBuf with the low-level buffer bits (VI_IO_IN_BUF, VI_IO_OUT_BUF) of its mask;
+     * without it the support library answers VI_WARN_NSUP_BUF for them. */
+    ViStatus (*setBuffer)(SbvisaSession* session, ViUInt16 mask, ViUInt32 size);
+    /* viFlush with a mask the support library has checked; without it flushing does nothing. */
+    ViStatus (*flush)(SbvisaSession* session, ViUInt16 mask);
 } SbvisaOperations;
 
 /* The session record. The support library creates it from the parsed resource name and
