@@ -22,12 +22,6 @@ SBVIIO_EXPORT ViStatus viOpen_VXI(SbvisaSession*) {
 SBVIIO_EXPORT ViStatus viOpen_VXI_MEMACC(SbvisaSession*) {
     return VI_ERROR_RSRC_NFOUND;
 }
-SBVIIO_EXPORT ViStatus viFindRsrc_ASRL(const SbvisaFindContext*, SbvisaFindList*) {
-    return VI_ERROR_RSRC_NFOUND;
-}
-SBVIIO_EXPORT ViStatus viOpen_ASRL(SbvisaSession*) {
-    return VI_ERROR_RSRC_NFOUND;
-}
 SBVIIO_EXPORT ViStatus viFindRsrc_PXI(const SbvisaFindContext*, SbvisaFindList*) {
     return VI_ERROR_RSRC_NFOUND;
 }

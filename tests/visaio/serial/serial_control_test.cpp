@@ -1,0 +1,240 @@
+// Attributes, the 488.2 strings over serial, exclusive use of a port across processes,
+// and terminating an asynchronous read.
+#include "serial_fixture.h"
+
+#include <sys/wait.h>
+
+namespace corvid::visaio::testing {
+namespace {
+
+using SerialAttributes = SerialTest;
+
+TEST_F(SerialAttributes, LineSettingsTakeOnlyTheirRanges) {
+    InChild([](Pty&) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_BAUD, 12345), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Get<ViUInt32>(VI_ATTR_ASRL_BAUD), 9600u);
+        for (ViUInt32 baud : {256000u, 14400u, 115200u}) {
+            EXPECT_EQ(s.Set(VI_ATTR_ASRL_BAUD, baud), VI_SUCCESS);
+            EXPECT_EQ(s.Get<ViUInt32>(VI_ATTR_ASRL_BAUD), baud);
+        }
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_DATA_BITS, 4), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_DATA_BITS, 7), VI_SUCCESS);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_PARITY, 5), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_PARITY, VI_ASRL_PAR_MARK), VI_SUCCESS);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_STOP_BITS, 12), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_STOP_BITS, VI_ASRL_STOP_ONE5), VI_SUCCESS);
+        EXPECT_EQ(s.Get<ViUInt16>(VI_ATTR_ASRL_DATA_BITS), 7);
+        EXPECT_EQ(s.Get<ViUInt16>(VI_ATTR_ASRL_PARITY), VI_ASRL_PAR_MARK);
+        EXPECT_EQ(s.Get<ViUInt16>(VI_ATTR_ASRL_STOP_BITS), VI_ASRL_STOP_ONE5);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_FLOW_CNTRL, 8), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_FLOW_CNTRL, VI_ASRL_FLOW_XON_XOFF | VI_ASRL_FLOW_DTR_DSR), VI_SUCCESS);
+        EXPECT_EQ(s.Get<ViUInt16>(VI_ATTR_ASRL_FLOW_CNTRL), VI_ASRL_FLOW_XON_XOFF | VI_ASRL_FLOW_DTR_DSR);
+    });
+}
+
+TEST_F(SerialAttributes, SessionValuesReadOnlyOnesAndOthers) {
+    InChild([](Pty&) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_END_IN, 3), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_END_OUT, 4), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_IO_PROT, VI_PROT_FDC), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_RD_BUF_OPER_MODE, VI_FLUSH_WHEN_FULL), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_WR_BUF_OPER_MODE, VI_FLUSH_DISABLE), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_DTR_STATE, 2), VI_ERROR_NSUP_ATTR_STATE);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_DTR_STATE, VI_STATE_UNASSERTED), VI_SUCCESS);
+        EXPECT_EQ(s.Get<ViInt16>(VI_ATTR_ASRL_DTR_STATE), VI_STATE_UNASSERTED);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_XON_CHAR, 0x11), VI_SUCCESS);
+        EXPECT_EQ(s.Set(VI_ATTR_ASRL_XOFF_CHAR, 0x13), VI_SUCCESS);
+        EXPECT_EQ(s.Get<ViUInt8>(VI_ATTR_ASRL_XOFF_CHAR), 0x13);
+        for (ViAttr readOnly : {VI_ATTR_ASRL_CTS_STATE, VI_ATTR_ASRL_DCD_STATE, VI_ATTR_ASRL_RI_STATE,
+                                VI_ATTR_ASRL_AVAIL_NUM, VI_ATTR_RSRC_NAME}) {
+            EXPECT_EQ(s.Set(readOnly, 0), VI_ERROR_ATTR_READONLY) << std::hex << readOnly;
+        }
+        // A pseudo-terminal has no modem lines to read.
+        EXPECT_EQ(s.Get<ViInt16>(VI_ATTR_ASRL_CTS_STATE), VI_STATE_UNKNOWN);
+        EXPECT_EQ(s.Set(VI_ATTR_GPIB_READDR_EN, VI_TRUE), VI_ERROR_NSUP_ATTR);
+        ViUInt16 address = 0;
+        EXPECT_EQ(viGetAttribute(s.vi, VI_ATTR_GPIB_PRIMARY_ADDR, &address), VI_ERROR_NSUP_ATTR);
+    });
+}
+
+using Serial4882 = SerialTest;
+
+TEST_F(Serial4882, StringsNeedThe4882Protocol) {
+    InChild([](Pty& pty) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ViUInt16 stb = 0;
+        EXPECT_EQ(viAssertTrigger(s.vi, VI_TRIG_PROT_DEFAULT), VI_ERROR_INV_SETUP);
+        EXPECT_EQ(viReadSTB(s.vi, &stb), VI_ERROR_INV_SETUP);
+        EXPECT_EQ(viClear(s.vi), VI_ERROR_INV_SETUP);
+        EXPECT_EQ(pty.Receive(), "");
+        ASSERT_EQ(s.Set(VI_ATTR_IO_PROT, VI_PROT_4882_STRS), VI_SUCCESS);
+        EXPECT_EQ(viAssertTrigger(s.vi, VI_TRIG_PROT_DEFAULT), VI_SUCCESS);
+        EXPECT_EQ(pty.Receive(), "*TRG\n");
+        EXPECT_EQ(viAssertTrigger(s.vi, VI_TRIG_PROT_SYNC), VI_ERROR_INV_PROT);
+        EXPECT_EQ(viClear(s.vi), VI_SUCCESS);
+        EXPECT_EQ(pty.Receive(), "*CLS\n");
+    });
+}
+
+TEST_F(Serial4882, TheStatusByteIsTheWholeReply) {
+    InChild([](Pty& pty) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ASSERT_EQ(s.Set(VI_ATTR_IO_PROT, VI_PROT_4882_STRS), VI_SUCCESS);
+        ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, 300), VI_SUCCESS);
+        ViUInt16 stb = 0;
+        pty.Send("64\n");
+        EXPECT_EQ(viReadSTB(s.vi, &stb), VI_SUCCESS);
+        EXPECT_EQ(stb, 64);
+        EXPECT_EQ(pty.Receive(), "*STB?\n");
+        pty.Send("128\n");
+        EXPECT_EQ(viReadSTB(s.vi, &stb), VI_SUCCESS);
+        EXPECT_EQ(stb, 128);
+        std::string rest;
+        EXPECT_EQ(s.Read(rest), VI_ERROR_TMO); // nothing of the reply was left behind
+        EXPECT_EQ(rest, "");
+        pty.Send("no number\n");
+        EXPECT_EQ(viReadSTB(s.vi, &stb), VI_ERROR_IO);
+        EXPECT_EQ(viReadSTB(s.vi, &stb), VI_ERROR_TMO); // no reply at all
+    });
+}
+
+using SerialSharing = SerialTest;
+
+// A process of its own, forked before this one starts the library: it waits for a byte
+// on go, tries to open the port and writes the status back.
+struct Prober {
+    Prober() {
+        EXPECT_EQ(::pipe(go), 0);
+        EXPECT_EQ(::pipe(answer), 0);
+        pid = ::fork();
+        if (pid == 0) {
+            ::close(go[1]); // so that the parent's close ends the loop
+            ::close(answer[0]);
+            char command = 0;
+            while (::read(go[0], &command, 1) == 1) {
+                SerialSession other;
+                ViStatus status = other.openStatus;
+                [[maybe_unused]] ssize_t sent = ::write(answer[1], &status, sizeof status);
+            }
+            ::_exit(0);
+        }
+        ::close(go[0]);
+        ::close(answer[1]);
+    }
+    ~Prober() {
+        ::close(go[1]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ::close(answer[0]);
+    }
+    ViStatus TryOpen() const {
+        char command = 'o';
+        EXPECT_EQ(::write(go[1], &command, 1), 1);
+        ViStatus status = VI_SUCCESS;
+        EXPECT_EQ(::read(answer[0], &status, sizeof status), static_cast<ssize_t>(sizeof status));
+        return status;
+    }
+    int go[2] = {-1, -1};
+    int answer[2] = {-1, -1};
+    pid_t pid = -1;
+};
+
+TEST_F(SerialSharing, OneProcessSharesThePortAndKeepsOthersOut) {
+    InChild([](Pty& pty) {
+        Prober prober;
+        {
+            SerialSession first;
+            ASSERT_EQ(first.openStatus, VI_SUCCESS);
+            ViSession second = VI_NULL;
+            ASSERT_EQ(viOpen(first.rm, "ASRL100::INSTR", VI_NO_LOCK, 0, &second), VI_SUCCESS);
+            EXPECT_EQ(prober.TryOpen(), VI_ERROR_RSRC_BUSY);
+            EXPECT_EQ(viClose(second), VI_SUCCESS);
+            EXPECT_EQ(first.Write("still open"), VI_SUCCESS); // the first session keeps the port
+            EXPECT_EQ(pty.Receive(), "still open");
+            EXPECT_EQ(prober.TryOpen(), VI_ERROR_RSRC_BUSY);
+        }
+        EXPECT_EQ(prober.TryOpen(), VI_SUCCESS); // the last close freed it
+    });
+}
+
+using SerialAsync = SerialTest;
+
+struct Completion {
+    ViStatus status = 0;
+    ViJobId job = 0;
+    ViUInt32 count = 0;
+};
+
+Completion NextCompletion(ViSession vi) {
+    Completion c;
+    ViEventType type = 0;
+    ViEvent event = VI_NULL;
+    EXPECT_EQ(viWaitOnEvent(vi, VI_EVENT_IO_COMPLETION, 5000, &type, &event), VI_SUCCESS);
+    if (event != VI_NULL) {
+        EXPECT_EQ(viGetAttribute(event, VI_ATTR_STATUS, &c.status), VI_SUCCESS);
+        EXPECT_EQ(viGetAttribute(event, VI_ATTR_JOB_ID, &c.job), VI_SUCCESS);
+        EXPECT_EQ(viGetAttribute(event, VI_ATTR_RET_COUNT_32, &c.count), VI_SUCCESS);
+        viClose(event);
+    }
+    return c;
+}
+
+TEST_F(SerialAsync, AnAsynchronousReadCompletesWithAnEvent) {
+    InChild([](Pty& pty) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ASSERT_EQ(viEnableEvent(s.vi, VI_EVENT_IO_COMPLETION, VI_QUEUE, VI_NULL), VI_SUCCESS);
+        char buffer[32] = {};
+        ViJobId job = 0;
+        ASSERT_EQ(viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
+        pty.Send("hello\n");
+        Completion done = NextCompletion(s.vi);
+        EXPECT_EQ(done.status, VI_SUCCESS);
+        EXPECT_EQ(done.job, job);
+        EXPECT_EQ(std::string(buffer, done.count), "hello\n");
+        EXPECT_EQ(viTerminate(s.vi, VI_NULL, job), VI_ERROR_INV_JOB_ID); // already over
+    });
+}
+
+TEST_F(SerialAsync, TerminateEndsAPendingReadWithAbort) {
+    InChild([](Pty&) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+        ASSERT_EQ(viEnableEvent(s.vi, VI_EVENT_IO_COMPLETION, VI_QUEUE, VI_NULL), VI_SUCCESS);
+        char buffer[32] = {};
+        ViJobId job = 0;
+        ASSERT_EQ(viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
+        EXPECT_EQ(viTerminate(s.vi, VI_NULL, job + 1), VI_ERROR_INV_JOB_ID);
+        EXPECT_EQ(viTerminate(s.vi, VI_NULL, job), VI_SUCCESS);
+        Completion done = NextCompletion(s.vi);
+        EXPECT_EQ(done.status, VI_ERROR_ABORT);
+        EXPECT_EQ(done.job, job);
+        EXPECT_EQ(done.count, 0u);
+        // The request does not linger: the next read runs normally.
+        ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, 50), VI_SUCCESS);
+        std::string text;
+        EXPECT_EQ(s.Read(text), VI_ERROR_TMO);
+    });
+}
+
+TEST_F(SerialAsync, ClosingTheSessionEndsAPendingRead) {
+    InChild([](Pty&) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+        char buffer[8] = {};
+        ViJobId job = 0;
+        ASSERT_EQ(viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
+        EXPECT_EQ(viClose(s.vi), VI_SUCCESS);
+    });
+}
+
+} // namespace
+} // namespace corvid::visaio::testing

@@ -1,0 +1,111 @@
+// Asynchronous reads and writes of serial sessions (one worker thread per job, completed
+// with VI_EVENT_IO_COMPLETION) and terminate, which ends the job with VI_ERROR_ABORT.
+#include "serial_session.h"
+
+#include <chrono>
+
+namespace corvid::visaio {
+namespace {
+
+// How long terminate waits for the aborted transfer to end.
+constexpr std::chrono::milliseconds kTerminateWait{100};
+
+ViJobId NewJobId() {
+    static std::atomic<ViJobId> next{1};
+    ViJobId id = next.fetch_add(1, std::memory_order_relaxed);
+    return id == 0 ? next.fetch_add(1, std::memory_order_relaxed) : id;
+}
+
+void RunJob(SerialSession* s) {
+    SerialJob job;
+    {
+        std::lock_guard lock(s->jobMutex);
+        job = s->job;
+    }
+    ViUInt32 count = 0;
+    ViStatus status = job.read ? SerialRead(s->record, job.buffer, job.count, &count)
+                               : SerialWrite(s->record, job.buffer, job.count, &count);
+    {
+        std::lock_guard lock(s->jobMutex);
+        s->jobPending = false;
+        s->port->ClearAbort(); // a request that came after the transfer ended
+        s->jobEnded.notify_all();
+    }
+    SbvisaEventData data{};
+    data.status = status;
+    data.jobId = job.id;
+    data.returnCount = count;
+    data.buffer = job.buffer;
+    data.operationName = job.read ? "viReadAsync" : "viWriteAsync";
+    Services().raiseEvent(s->record->vi, VI_EVENT_IO_COMPLETION, &data);
+}
+
+// Lets go of a finished worker; a handler that starts the next job runs on that worker.
+void ReleaseWorker(SerialSession& s) {
+    if (!s.worker.joinable()) {
+        return;
+    }
+    if (s.worker.get_id() == std::this_thread::get_id()) {
+        s.worker.detach();
+    } else {
+        s.worker.join();
+    }
+}
+
+ViStatus StartJob(SbvisaSession* session, bool read, ViBuf buffer, ViUInt32 count, ViJobId* job) {
+    SerialSession& s = *SerialDataOf(session);
+    std::lock_guard lock(s.jobMutex);
+    if (s.jobPending) {
+        return VI_ERROR_IN_PROGRESS;
+    }
+    ReleaseWorker(s);
+    ViJobId id = NewJobId();
+    s.job = SerialJob{id, read, buffer, count};
+    s.jobPending = true;
+    s.worker = std::thread(RunJob, &s);
+    if (job) {
+        *job = id;
+    }
+    return VI_SUCCESS;
+}
+
+} // namespace
+
+ViStatus SerialReadAsync(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViJobId* job) {
+    return StartJob(session, true, buffer, count, job);
+}
+
+ViStatus SerialWriteAsync(SbvisaSession* session, ViConstBuf buffer, ViUInt32 count, ViJobId* job) {
+    // The buffer stays the caller's until the completion event, as for a read.
+    return StartJob(session, false, const_cast<ViBuf>(buffer), count, job);
+}
+
+ViStatus SerialTerminate(SbvisaSession* session, ViUInt16, ViJobId job) {
+    SerialSession& s = *SerialDataOf(session);
+    std::unique_lock lock(s.jobMutex);
+    if (!s.jobPending || s.job.id != job) {
+        return VI_ERROR_INV_JOB_ID;
+    }
+    s.port->RequestAbort();
+    s.jobEnded.wait_for(lock, kTerminateWait, [&] { return !s.jobPending; });
+    return VI_SUCCESS;
+}
+
+void SerialStopJob(SerialSession& s) {
+    std::unique_lock lock(s.jobMutex);
+    if (s.jobPending) {
+        s.port->RequestAbort();
+        s.jobEnded.wait(lock, [&] { return !s.jobPending; });
+    }
+    std::thread worker = std::move(s.worker);
+    lock.unlock();
+    if (worker.joinable()) {
+        if (worker.get_id() == std::this_thread::get_id()) {
+            worker.detach();
+        } else {
+            worker.join();
+        }
+    }
+}
+
+} // namespace corvid::visaio
