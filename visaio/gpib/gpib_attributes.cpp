@@ -79,35 +79,12 @@ ViStatus GpibSetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrState 
         }
         s.ioProtocol = VI_PROT_NORMAL;
         return VI_SUCCESS;
-    case VI_ATTR_RD_BUF_OPER_MODE:
-        if (value != VI_FLUSH_ON_ACCESS && value != VI_FLUSH_DISABLE) {
-            return VI_ERROR_NSUP_ATTR_STATE;
-        }
-        s.readBufferMode = static_cast<ViUInt16>(value);
-        return VI_SUCCESS;
-    case VI_ATTR_WR_BUF_OPER_MODE:
-        if (value != VI_FLUSH_ON_ACCESS && value != VI_FLUSH_WHEN_FULL) {
-            return VI_ERROR_NSUP_ATTR_STATE;
-        }
-        s.writeBufferMode = static_cast<ViUInt16>(value);
-        return VI_SUCCESS;
-    case VI_ATTR_TRIG_ID:
-        return static_cast<ViInt16>(value) == VI_TRIG_SW ? VI_SUCCESS : VI_ERROR_NSUP_ATTR_STATE;
-    case VI_ATTR_RSRC_NAME:
-    case VI_ATTR_RSRC_CLASS:
-    case VI_ATTR_RSRC_MANF_NAME:
-    case VI_ATTR_RSRC_MANF_ID:
-    case VI_ATTR_INTF_INST_NAME:
-    case VI_ATTR_INTF_TYPE:
-    case VI_ATTR_INTF_NUM:
-    case VI_ATTR_RSRC_IMPL_VERSION:
-    case VI_ATTR_RSRC_SPEC_VERSION:
     case VI_ATTR_GPIB_PRIMARY_ADDR:
     case VI_ATTR_GPIB_SECONDARY_ADDR:
     case VI_ATTR_GPIB_REN_STATE:
         return VI_ERROR_ATTR_READONLY;
     default:
-        return VI_ERROR_NSUP_ATTR;
+        return SetCommonAttribute(attribute, value, s.bufferModes).value_or(VI_ERROR_NSUP_ATTR);
     }
 }
 
@@ -136,10 +113,6 @@ ViStatus GpibGetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrState*
         return number(s.unaddress ? VI_TRUE : VI_FALSE);
     case VI_ATTR_IO_PROT:
         return number(s.ioProtocol);
-    case VI_ATTR_RD_BUF_OPER_MODE:
-        return number(s.readBufferMode);
-    case VI_ATTR_WR_BUF_OPER_MODE:
-        return number(s.writeBufferMode);
     case VI_ATTR_RSRC_NAME:
         return words(session->resourceName);
     case VI_ATTR_RSRC_CLASS:
@@ -154,8 +127,6 @@ ViStatus GpibGetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrState*
         return number(kImplementationVersion);
     case VI_ATTR_RSRC_SPEC_VERSION:
         return number(VI_SPEC_VERSION);
-    case VI_ATTR_TRIG_ID:
-        return number(static_cast<ViAttrState>(static_cast<ViInt64>(VI_TRIG_SW)));
     case VI_ATTR_INTF_TYPE:
         return number(VI_INTF_GPIB);
     case VI_ATTR_INTF_NUM:
@@ -167,6 +138,9 @@ ViStatus GpibGetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrState*
     case VI_ATTR_GPIB_REN_STATE:
         return number(static_cast<ViAttrState>(static_cast<ViInt64>(RemoteEnableState(s))));
     default:
+        if (auto common = CommonAttributeValue(attribute, s.bufferModes)) {
+            return number(*common);
+        }
         return VI_ERROR_NSUP_ATTR;
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../component.h"
+#include "../session_attributes.h"
 #include "gpib_driver.h"
 #include "visa/sbvisa_io.h"
 
@@ -42,8 +43,7 @@ struct GpibSession {
     bool readdress = false;
     bool unaddress = false;
     ViUInt16 ioProtocol = VI_PROT_NORMAL;
-    ViUInt16 readBufferMode = VI_FLUSH_DISABLE;
-    ViUInt16 writeBufferMode = VI_FLUSH_WHEN_FULL;
+    BufferModes bufferModes;
     std::atomic<bool> listenerSeen{false};
     std::atomic<bool> srqPending{false};
     bool asyncListenerChecked = false;

@@ -113,37 +113,14 @@ ViStatus SerialSetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrStat
         return Store(s.endIn, value, [](ViAttrState v) { return v <= VI_ASRL_END_TERMCHAR; });
     case VI_ATTR_ASRL_END_OUT:
         return Store(s.endOut, value, [](ViAttrState v) { return v <= VI_ASRL_END_BREAK; });
-    case VI_ATTR_RD_BUF_OPER_MODE:
-        if (value != VI_FLUSH_ON_ACCESS && value != VI_FLUSH_DISABLE) {
-            return VI_ERROR_NSUP_ATTR_STATE;
-        }
-        s.readBufferMode = static_cast<ViUInt16>(value);
-        return VI_SUCCESS;
-    case VI_ATTR_WR_BUF_OPER_MODE:
-        if (value != VI_FLUSH_ON_ACCESS && value != VI_FLUSH_WHEN_FULL) {
-            return VI_ERROR_NSUP_ATTR_STATE;
-        }
-        s.writeBufferMode = static_cast<ViUInt16>(value);
-        return VI_SUCCESS;
-    case VI_ATTR_TRIG_ID:
-        return static_cast<ViInt16>(value) == VI_TRIG_SW ? VI_SUCCESS : VI_ERROR_NSUP_ATTR_STATE;
     case VI_ATTR_ASRL_CTS_STATE:
     case VI_ATTR_ASRL_DSR_STATE:
     case VI_ATTR_ASRL_DCD_STATE:
     case VI_ATTR_ASRL_RI_STATE:
     case VI_ATTR_ASRL_AVAIL_NUM:
-    case VI_ATTR_RSRC_NAME:
-    case VI_ATTR_RSRC_CLASS:
-    case VI_ATTR_RSRC_MANF_NAME:
-    case VI_ATTR_RSRC_MANF_ID:
-    case VI_ATTR_INTF_INST_NAME:
-    case VI_ATTR_INTF_TYPE:
-    case VI_ATTR_INTF_NUM:
-    case VI_ATTR_RSRC_IMPL_VERSION:
-    case VI_ATTR_RSRC_SPEC_VERSION:
         return VI_ERROR_ATTR_READONLY;
     default:
-        return VI_ERROR_NSUP_ATTR;
+        return SetCommonAttribute(attribute, value, s.bufferModes).value_or(VI_ERROR_NSUP_ATTR);
     }
 }
 
@@ -203,13 +180,10 @@ ViStatus SerialGetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrStat
         return number(s.endIn.load());
     case VI_ATTR_ASRL_END_OUT:
         return number(s.endOut.load());
-    case VI_ATTR_RD_BUF_OPER_MODE:
-        return number(s.readBufferMode);
-    case VI_ATTR_WR_BUF_OPER_MODE:
-        return number(s.writeBufferMode);
-    case VI_ATTR_TRIG_ID:
-        return number(Signed(VI_TRIG_SW));
     default:
+        if (auto common = CommonAttributeValue(attribute, s.bufferModes)) {
+            return number(*common);
+        }
         return VI_ERROR_NSUP_ATTR;
     }
 }

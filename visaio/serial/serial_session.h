@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../component.h"
+#include "../session_attributes.h"
 #include "serial_ports.h"
 #include "visa/sbvisa_io.h"
 
@@ -39,8 +40,7 @@ struct SerialSession {
     std::atomic<ViUInt16> endIn{VI_ASRL_END_TERMCHAR};
     std::atomic<ViUInt16> endOut{VI_ASRL_END_NONE};
     std::atomic<ViUInt16> ioProtocol{VI_PROT_NORMAL};
-    ViUInt16 readBufferMode = VI_FLUSH_DISABLE;
-    ViUInt16 writeBufferMode = VI_FLUSH_WHEN_FULL;
+    BufferModes bufferModes;
 
     std::mutex jobMutex; // guards job, jobPending and worker
     std::condition_variable jobEnded;
