@@ -23,12 +23,12 @@ void RunJob(SerialSession* s) {
         job = s->job;
     }
     ViUInt32 count = 0;
-    ViStatus status = job.read ? SerialRead(s->record, job.buffer, job.count, &count)
-                               : SerialWrite(s->record, job.buffer, job.count, &count);
+    ViStatus status = job.read ? SerialReadData(*s, job.buffer, job.count, count, s->jobAbort)
+                               : SerialWriteData(*s, job.buffer, job.count, count, s->jobAbort);
     {
         std::lock_guard lock(s->jobMutex);
         s->jobPending = false;
-        s->port->ClearAbort(); // a request that came after the transfer ended
+        s->jobAbort.Clear(); // a request that came after the transfer ended
         s->jobEnded.notify_all();
     }
     SbvisaEventData data{};
@@ -86,7 +86,7 @@ ViStatus SerialTerminate(SbvisaSession* session, ViUInt16, ViJobId job) {
     if (!s.jobPending || s.job.id != job) {
         return VI_ERROR_INV_JOB_ID;
     }
-    s.port->RequestAbort();
+    s.jobAbort.Request();
     s.jobEnded.wait_for(lock, kTerminateWait, [&] { return !s.jobPending; });
     return VI_SUCCESS;
 }
@@ -94,7 +94,7 @@ ViStatus SerialTerminate(SbvisaSession* session, ViUInt16, ViJobId job) {
 void SerialStopJob(SerialSession& s) {
     std::unique_lock lock(s.jobMutex);
     if (s.jobPending) {
-        s.port->RequestAbort();
+        s.jobAbort.Request();
         s.jobEnded.wait(lock, [&] { return !s.jobPending; });
     }
     std::thread worker = std::move(s.worker);

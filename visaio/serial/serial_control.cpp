@@ -18,11 +18,11 @@ ViStatus SendCommand(SerialSession& s, std::string_view command) {
     }
     ViUInt32 written = 0;
     ViStatus status = SerialWriteData(s, reinterpret_cast<const ViByte*>(command.data()),
-                                      static_cast<ViUInt32>(command.size()), written);
+                                      static_cast<ViUInt32>(command.size()), written, s.ioAbort);
     if (status < VI_SUCCESS) {
         return status;
     }
-    return MapPortError(s.port->Drain());
+    return MapPortError(s.port->Drain(s.timeout.load(), s.ioAbort));
 }
 
 } // namespace
@@ -52,7 +52,7 @@ ViStatus SerialReadSTB(SbvisaSession* session, ViUInt16* statusByte) {
     ViByte reply[kStatusReplyMax];
     ViUInt32 count = 0;
     ReadEnd end = ReadEnd::MaxCount;
-    PortError error = s.port->Read(reply, sizeof reply, rules, s.timeout.load(), count, end);
+    PortError error = s.port->Read(reply, sizeof reply, rules, s.timeout.load(), s.ioAbort, count, end);
     if (error != PortError::None) {
         return MapPortError(error);
     }
@@ -88,7 +88,7 @@ ViStatus SerialSetBuffer(SbvisaSession* session, ViUInt16 mask, ViUInt32 size) {
         }
     }
     if (output) {
-        ViStatus status = MapPortError(s.port->Drain());
+        ViStatus status = MapPortError(s.port->Drain(s.timeout.load(), s.ioAbort));
         if (status < VI_SUCCESS) {
             return status;
         }
@@ -98,13 +98,14 @@ ViStatus SerialSetBuffer(SbvisaSession* session, ViUInt16 mask, ViUInt32 size) {
 }
 
 ViStatus SerialFlush(SbvisaSession* session, ViUInt16 mask) {
-    SerialPort& port = *SerialDataOf(session)->port;
+    SerialSession& s = *SerialDataOf(session);
+    SerialPort& port = *s.port;
     PortError error = PortError::None;
     if (mask & (VI_READ_BUF_DISCARD | VI_IO_IN_BUF | VI_IO_IN_BUF_DISCARD)) {
         error = port.PurgeInput();
     }
     if (error == PortError::None && (mask & (VI_WRITE_BUF | VI_IO_OUT_BUF))) {
-        error = port.Drain();
+        error = port.Drain(s.timeout.load(), s.ioAbort);
     }
     if (error == PortError::None && (mask & (VI_WRITE_BUF_DISCARD | VI_IO_OUT_BUF_DISCARD))) {
         error = port.PurgeOutput();

@@ -21,7 +21,8 @@ ReadRules SerialSession::Rules() const {
         rules.termEnabled = true;
         return rules;
     }
-    rules.termEnabled = termCharEnabled.load();
+    // The last-bit mode ends on the marked byte alone unless the end is suppressed.
+    rules.termEnabled = termCharEnabled.load() && (mode == VI_ASRL_END_NONE || suppressEnd.load());
     rules.strip = mode == VI_ASRL_END_LAST_BIT; // also while the end is suppressed
     rules.endOnLastBit = mode == VI_ASRL_END_LAST_BIT && !suppressEnd.load();
     return rules;
@@ -48,12 +49,9 @@ ViStatus MapPortError(PortError error) {
     }
 }
 
-ViStatus SerialRead(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViUInt32* returned) {
-    SerialSession& s = *SerialDataOf(session);
+ViStatus SerialReadData(SerialSession& s, ViBuf buffer, ViUInt32 count, ViUInt32& got, AbortRequest& abort) {
     ReadEnd end = ReadEnd::MaxCount;
-    ViUInt32 got = 0;
-    PortError error = s.port->Read(buffer, count, s.Rules(), s.timeout.load(), got, end);
-    *returned = got;
+    PortError error = s.port->Read(buffer, count, s.Rules(), s.timeout.load(), abort, got, end);
     if (error != PortError::None) {
         return MapPortError(error);
     }
@@ -71,7 +69,8 @@ ViStatus SerialRead(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViUInt
 
 // The last byte is sent on its own with its highest data bit set, so that the caller's
 // buffer is never changed.
-ViStatus SerialWriteData(SerialSession& s, const ViByte* buffer, ViUInt32 count, ViUInt32& written) {
+ViStatus SerialWriteData(SerialSession& s, const ViByte* buffer, ViUInt32 count, ViUInt32& written,
+                         AbortRequest& abort) {
     written = 0;
     SerialPort& port = *s.port;
     const ViUInt32 timeout = s.timeout.load();
@@ -79,32 +78,43 @@ ViStatus SerialWriteData(SerialSession& s, const ViByte* buffer, ViUInt32 count,
     const bool sendEnd = s.sendEnd.load();
     const bool markLast = sendEnd && endOut == VI_ASRL_END_LAST_BIT && count > 0;
     ViUInt32 moved = 0;
-    PortError error = port.Write(buffer, markLast ? count - 1 : count, timeout, moved);
+    PortError error = port.Write(buffer, markLast ? count - 1 : count, timeout, abort, moved);
     written = moved;
     if (error == PortError::None && markLast) {
         auto last = static_cast<ViByte>(buffer[count - 1] | HighestDataBit(port));
-        error = port.Write(&last, 1, timeout, moved);
+        error = port.Write(&last, 1, timeout, abort, moved);
         written += moved;
     }
     if (error == PortError::None && endOut == VI_ASRL_END_TERMCHAR) {
         ViByte term = s.termChar.load();
-        error = port.Write(&term, 1, timeout, moved);
+        error = port.Write(&term, 1, timeout, abort, moved);
     }
-    if (error == PortError::None && !port.outputSizeGiven()) {
-        error = port.Drain();
+    const bool endBreak = sendEnd && endOut == VI_ASRL_END_BREAK;
+    // The break goes out after the data, which it would otherwise cut off.
+    if (error == PortError::None && (!port.outputSizeGiven() || endBreak)) {
+        error = port.Drain(timeout, abort);
     }
     if (error != PortError::None) {
         return MapPortError(error);
     }
-    if (sendEnd && endOut == VI_ASRL_END_BREAK && port.SendBreak(kEndBreakMs) != PortError::None) {
+    if (endBreak && port.SendBreak(kEndBreakMs) != PortError::None) {
         return VI_ERROR_IO;
     }
     return VI_SUCCESS;
 }
 
+ViStatus SerialRead(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViUInt32* returned) {
+    SerialSession& s = *SerialDataOf(session);
+    ViUInt32 got = 0;
+    ViStatus status = SerialReadData(s, buffer, count, got, s.ioAbort);
+    *returned = got;
+    return status;
+}
+
 ViStatus SerialWrite(SbvisaSession* session, ViConstBuf buffer, ViUInt32 count, ViUInt32* returned) {
     ViUInt32 written = 0;
-    ViStatus status = SerialWriteData(*SerialDataOf(session), buffer, count, written);
+    SerialSession& s = *SerialDataOf(session);
+    ViStatus status = SerialWriteData(s, buffer, count, written, s.ioAbort);
     *returned = written;
     return status;
 }

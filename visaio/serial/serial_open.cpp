@@ -53,7 +53,7 @@ ViStatus OpenPort(SerialPorts& ports, int number, bool loadConfig) {
 // another program has it. The device is only probed: a port in use elsewhere (a console,
 // a modem) keeps its settings and its queued data.
 bool Listed(SerialPorts& ports, int number) {
-    if (ports.Entry(number).sessions > 0) {
+    if (ports.Entry(number).OwnedHere()) {
         return true;
     }
     PortError probed = SerialPort::Probe(ports.DevicePath(number));
@@ -83,7 +83,8 @@ ViStatus SerialClose(SbvisaSession* session) {
     {
         SemaphoreHold hold(SBVISA_SEM_SYSTEM, VI_TMO_INFINITE);
         SerialPortEntry& entry = *s->entry;
-        if (--entry.sessions == 0) {
+        entry.DropInherited();
+        if (entry.sessions > 0 && --entry.sessions == 0) {
             entry.port.SetModemLine(TIOCM_RTS, false);
             entry.port.SetModemLine(TIOCM_DTR, false);
             if (entry.port.Close() != PortError::None) {
@@ -134,11 +135,15 @@ SBVIIO_EXPORT ViStatus viOpen_ASRL(SbvisaSession* session) {
         return VI_ERROR_RSRC_NFOUND;
     }
     SerialPortEntry& entry = ports.Entry(number);
+    // A child process does not share its parent's port: it opens afresh, and finds the
+    // port busy while the parent holds it.
+    entry.DropInherited();
     if (entry.sessions == 0) {
         ViStatus opened = OpenPort(ports, number, (session->accessMode & VI_LOAD_CONFIG) != 0);
         if (opened < VI_SUCCESS) {
             return opened;
         }
+        entry.owner = ::getpid();
     }
     auto s = std::make_unique<SerialSession>(*session, entry);
     ++entry.sessions;

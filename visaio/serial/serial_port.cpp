@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdint>
 #include <fcntl.h>
-#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -51,6 +50,19 @@ bool IsParallelDevice(const std::string& path) {
     std::string::size_type slash = path.rfind('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return name.rfind("lp", 0) == 0;
+}
+
+std::optional<speed_t> StandardSpeed(ViUInt32 baud) {
+    constexpr std::pair<ViUInt32, speed_t> kSpeeds[] = {
+        {110, B110},   {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},     {4800, B4800},
+        {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
+    };
+    for (const auto& [rate, speed] : kSpeeds) {
+        if (rate == baud) {
+            return speed;
+        }
+    }
+    return std::nullopt;
 }
 
 tcflag_t CharacterSize(ViUInt16 dataBits) {
@@ -109,9 +121,6 @@ ViUInt32 RoundQueueSize(ViUInt32 size) {
 
 SerialPort::~SerialPort() {
     Close();
-    if (abortFd_ >= 0) {
-        ::close(abortFd_);
-    }
 }
 
 void SerialPort::ResetRecord() {
@@ -136,12 +145,6 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
     if (fd_ >= 0) {
         return PortError::Busy;
     }
-    if (abortFd_ < 0) {
-        abortFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (abortFd_ < 0) {
-            return PortError::System;
-        }
-    }
     ResetRecord();
     line_ = line;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -159,7 +162,6 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
         return PortError::System;
     }
     fd_ = guard.release();
-    abort_ = false;
     PortError applied = Apply();
     if (applied != PortError::None) {
         ::ioctl(fd_, TIOCNXCL);
@@ -195,8 +197,16 @@ PortError SerialPort::Close() {
     int closed = ::close(fd_);
     fd_ = -1;
     ResetRecord();
-    ClearAbort();
     return closed == 0 ? PortError::None : PortError::System;
+}
+
+void SerialPort::Abandon() {
+    std::lock_guard lock(mutex_);
+    if (fd_ >= 0) {
+        ::close(fd_); // the lock belongs to the opener's open file, which stays open there
+        fd_ = -1;
+    }
+    ResetRecord();
 }
 
 // Called with the mutex held.
@@ -243,15 +253,43 @@ PortError SerialPort::Apply() {
     settings.c_cc[VSTOP] = xoff_;
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
-    ::cfsetispeed(&settings, B9600); // replaced by the exact rate below
-    ::cfsetospeed(&settings, B9600);
-    if (::tcsetattr(fd_, TCSANOW, &settings) != 0) {
+    return Configure(settings);
+}
+
+// The settings and the rate go out in one call, so the line never passes through another
+// rate: the C library's call for rates with a constant, the kernel's own for the others.
+PortError SerialPort::Configure(::termios& settings) {
+    if (std::optional<speed_t> speed = StandardSpeed(line_.baud)) {
+        settings.c_cflag &= ~static_cast<tcflag_t>(CIBAUD); // a separate input rate left by the other call
+        ::cfsetispeed(&settings, *speed);
+        ::cfsetospeed(&settings, *speed);
+        if (::tcsetattr(fd_, TCSANOW, &settings) == 0 || (errno == EINVAL && InEffectButFraming(settings))) {
+            return PortError::None;
+        }
         return PortError::System;
     }
-    if (!SetBaudRate(fd_, line_.baud)) {
-        return errno == EINVAL ? PortError::InvalidSetting : PortError::System;
+    TerminalFlags flags;
+    flags.input = settings.c_iflag;
+    flags.output = settings.c_oflag;
+    flags.control = settings.c_cflag;
+    flags.local = settings.c_lflag;
+    std::copy_n(settings.c_cc, kKernelControlChars, flags.characters);
+    if (ApplyWithBaudRate(fd_, flags, line_.baud) || (errno == EINVAL && InEffectButFraming(settings))) {
+        return PortError::None;
     }
-    return PortError::None;
+    return errno == EINVAL ? PortError::InvalidSetting : PortError::System;
+}
+
+// A device with a fixed framing (a pseudo-terminal keeps 8 data bits without parity)
+// refuses a request that would change nothing else: it counts as applied when all but
+// the framing, the rate included, is in effect.
+bool SerialPort::InEffectButFraming(const ::termios& wanted) const {
+    ::termios now{};
+    unsigned baud = 0;
+    constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CBAUD | CIBAUD;
+    return ::tcgetattr(fd_, &now) == 0 && (now.c_cflag & ~kFraming) == (wanted.c_cflag & ~kFraming) &&
+           now.c_iflag == wanted.c_iflag && now.c_oflag == wanted.c_oflag && now.c_lflag == wanted.c_lflag &&
+           CurrentBaudRate(fd_, baud) && baud == line_.baud;
 }
 
 PortError SerialPort::SetLine(const LineSettings& line) {
@@ -367,9 +405,15 @@ PortError SerialPort::PurgeOutput() {
     return parallel_ || ::tcflush(fd_, TCOFLUSH) == 0 ? PortError::None : PortError::Io;
 }
 
-PortError SerialPort::Drain() {
+// The queue is first waited for with the deadline and the abort request: output held by
+// flow control would otherwise keep tcdrain() waiting for ever.
+PortError SerialPort::Drain(ViUInt32 timeoutMs, AbortRequest& abort) {
     if (fd_ < 0) {
         return PortError::System;
+    }
+    if (PortError waited = WaitForOutputBelow(1, DeadlineAfter(timeoutMs), abort);
+        waited != PortError::None) {
+        return waited;
     }
     while (::tcdrain(fd_) != 0) {
         if (errno != EINTR) {

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+struct termios;
+
 namespace corvid::visaio {
 
 enum class PortError : int {
@@ -45,6 +47,30 @@ struct ReadRules {
 
 enum class ReadEnd { MaxCount, LastBit, TermChar };
 
+// A request to end a transfer (terminate, close). Each session has its own, so that
+// ending one session's transfer never ends another's on the same port; the waits of a
+// transfer watch its descriptor, so a request wakes them at once.
+class AbortRequest {
+public:
+    AbortRequest();
+    ~AbortRequest();
+    AbortRequest(const AbortRequest&) = delete;
+    AbortRequest& operator=(const AbortRequest&) = delete;
+
+    void Request();
+    // Forgets a request that came after the transfer ended.
+    void Clear();
+    // True once after a request.
+    bool Take();
+    int fd() const { return fd_; }
+
+private:
+    void Drain();
+
+    int fd_ = -1;
+    std::atomic<bool> requested_{false};
+};
+
 class SerialPort {
 public:
     SerialPort() = default;
@@ -57,6 +83,9 @@ public:
     PortError Open(const std::string& path, const LineSettings& line);
     // Purges both directions and closes; the record returns to its defaults.
     PortError Close();
+    // Lets go of a descriptor inherited from the process that opened the port (a forked
+    // child): its lock, settings and queued data stay the opener's.
+    void Abandon();
     // Whether the device could be opened now, without changing its settings or dropping
     // what it holds: a find must not disturb a line another program uses.
     static PortError Probe(const std::string& path);
@@ -84,8 +113,8 @@ public:
     PortError SendBreak(ViUInt32 milliseconds);
     PortError PurgeInput();
     PortError PurgeOutput();
-    // Waits until the output has left the port.
-    PortError Drain();
+    // Waits until the output has left the port; timeoutMs as for writes.
+    PortError Drain(ViUInt32 timeoutMs, AbortRequest& abort);
     ViUInt32 InputCount() const;
     ViUInt32 OutputCount() const;
     void SetQueueSizes(bool input, bool output, ViUInt32 size);
@@ -96,31 +125,28 @@ public:
 
     // Reads up to max bytes one at a time; timeoutMs restarts with every byte (0 means
     // 1 ms, VI_TMO_INFINITE no limit). count holds what was stored in every case.
-    PortError Read(ViByte* buffer, ViUInt32 max, const ReadRules& rules, ViUInt32 timeoutMs, ViUInt32& count,
-                   ReadEnd& end);
+    PortError Read(ViByte* buffer, ViUInt32 max, const ReadRules& rules, ViUInt32 timeoutMs,
+                   AbortRequest& abort, ViUInt32& count, ReadEnd& end);
     // Writes in pieces no larger than the free space of the output queue; timeoutMs
     // restarts after each piece that moved.
-    PortError Write(const ViByte* buffer, ViUInt32 size, ViUInt32 timeoutMs, ViUInt32& count);
-
-    // Ends the transfer in progress with PortError::Aborted.
-    void RequestAbort();
-    void ClearAbort();
+    PortError Write(const ViByte* buffer, ViUInt32 size, ViUInt32 timeoutMs, AbortRequest& abort,
+                    ViUInt32& count);
 
 private:
     PortError Apply();
-    // Waits for events on the device, the abort request or the deadline.
+    PortError Configure(::termios& settings);
+    bool InEffectButFraming(const ::termios& wanted) const;
     using Deadline = std::optional<std::chrono::steady_clock::time_point>;
-    enum class Wake { Ready, Timeout, Aborted, Failed };
-    Wake WaitFor(short events, const Deadline& deadline);
+    // Waits for events on the device (none: only the time), the abort request or the
+    // deadline: None when the device is ready, else Timeout, Aborted or Io.
+    PortError WaitFor(short events, const Deadline& deadline, AbortRequest& abort);
+    // Waits until the output queue has room below limit bytes (0: is empty).
+    PortError WaitForOutputBelow(ViUInt32 limit, const Deadline& deadline, AbortRequest& abort);
     static Deadline DeadlineAfter(ViUInt32 timeoutMs);
-    bool TakeAbort();
-    void DrainAbortFd();
     void ResetRecord();
 
     int fd_ = -1;
-    int abortFd_ = -1;
     bool parallel_ = false;
-    std::atomic<bool> abort_{false};
     mutable std::mutex mutex_; // guards the settings below
     LineSettings line_;
     ViUInt16 flow_ = 0;

@@ -55,7 +55,8 @@ void SerialPorts::Load() {
     }
 }
 
-// A value outside its range falls back to the port's default.
+// Values are kept as configured: a port opened with VI_LOAD_CONFIG and a value outside
+// its range fails to open (with a warning here), rather than opening with other settings.
 void SerialPorts::LoadAlias(int index) {
     const SbvisaServices& services = Services();
     int number = PortOfName(ConfigString(kAliasSection, Key("Name", index).c_str(), ""));
@@ -69,17 +70,19 @@ void SerialPorts::LoadAlias(int index) {
     auto number16 = [&](const char* key, ViInt16 fallback) {
         return services.readConfigShort(kAliasSection, Key(key, index).c_str(), fallback);
     };
-    auto baud = services.readConfigLong(kAliasSection, Key("BaudRate", index).c_str(), 9600);
-    alias.line.baud = baud > 0 && ValidBaud(static_cast<ViUInt32>(baud)) ? static_cast<ViUInt32>(baud) : 9600;
-    LineSettings candidate = alias.line;
-    candidate.dataBits = static_cast<ViUInt16>(number16("DataBits", 8));
-    candidate.parity = static_cast<ViUInt16>(number16("Parity", 0));
-    candidate.stopBits = static_cast<ViUInt16>(number16("StopBits", 10));
-    if (ValidLineSettings(candidate)) {
-        alias.line = candidate;
+    alias.line.baud =
+        static_cast<ViUInt32>(services.readConfigLong(kAliasSection, Key("BaudRate", index).c_str(), 9600));
+    alias.line.dataBits = static_cast<ViUInt16>(number16("DataBits", 8));
+    alias.line.parity = static_cast<ViUInt16>(number16("Parity", 0));
+    alias.line.stopBits = static_cast<ViUInt16>(number16("StopBits", 10));
+    alias.flow = static_cast<ViUInt16>(number16("FlowCtrl", 0));
+    if (!ValidLineSettings(alias.line) || alias.flow > 7) {
+        std::fprintf(
+            stderr,
+            "sbviio32: [%s] settings of ASRL%d::INSTR (BaudRate%d, DataBits%d, Parity%d, StopBits%d, "
+            "FlowCtrl%d) are out of range; opening it with VI_LOAD_CONFIG fails\n",
+            kAliasSection, number, index, index, index, index, index);
     }
-    ViInt16 flow = number16("FlowCtrl", 0);
-    alias.flow = flow >= 0 && flow <= 7 ? static_cast<ViUInt16>(flow) : 0;
     Entry(number).alias = alias;
 }
 

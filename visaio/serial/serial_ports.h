@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace corvid::visaio {
 
@@ -25,7 +26,18 @@ struct SerialAlias {
 struct SerialPortEntry {
     SerialAlias alias;
     SerialPort port;
-    int sessions = 0; // open sessions of this process
+    int sessions = 0; // open sessions of the owner
+    pid_t owner = 0;  // the process that opened the port
+
+    // Whether the sessions are this process's own, not inherited through fork().
+    bool OwnedHere() const { return sessions > 0 && owner == ::getpid(); }
+    // Forgets sessions and a descriptor inherited from the process that opened the port.
+    void DropInherited() {
+        if (sessions > 0 && owner != ::getpid()) {
+            port.Abandon();
+            sessions = 0;
+        }
+    }
 };
 
 // Every member is used under the support library's system semaphore.

@@ -42,6 +42,9 @@ struct SerialSession {
     std::atomic<ViUInt16> ioProtocol{VI_PROT_NORMAL};
     BufferModes bufferModes;
 
+    AbortRequest ioAbort;  // of the session's synchronous transfers: never requested
+    AbortRequest jobAbort; // of its asynchronous job: terminate and close request it
+
     std::mutex jobMutex; // guards job, jobPending and worker
     std::condition_variable jobEnded;
     SerialJob job;
@@ -56,8 +59,11 @@ SerialSession* SerialDataOf(SbvisaSession* record);
 
 // The VISA status of a failed port-layer call.
 ViStatus MapPortError(PortError error);
-// The session's write rules (end marking, termination character, write-out, break).
-ViStatus SerialWriteData(SerialSession& s, const ViByte* buffer, ViUInt32 count, ViUInt32& written);
+// The session's read and write rules (end conditions; end marking, termination
+// character, write-out, break), for a transfer that abort can end.
+ViStatus SerialReadData(SerialSession& s, ViBuf buffer, ViUInt32 count, ViUInt32& got, AbortRequest& abort);
+ViStatus SerialWriteData(SerialSession& s, const ViByte* buffer, ViUInt32 count, ViUInt32& written,
+                         AbortRequest& abort);
 // Ends the pending asynchronous job and waits for its worker (close).
 void SerialStopJob(SerialSession& s);
 

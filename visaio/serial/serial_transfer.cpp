@@ -1,5 +1,5 @@
 // Reads and writes of the serial-port layer. Waiting is poll() on the device and on the
-// port's abort eventfd, with deadlines on the steady clock: no thread spins.
+// transfer's abort request, with deadlines on the steady clock: no thread spins.
 #include "serial_port.h"
 #include "visa/visa.h"
 
@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace corvid::visaio {
@@ -34,74 +36,87 @@ SerialPort::Deadline SerialPort::DeadlineAfter(ViUInt32 timeoutMs) {
     return Clock::now() + std::chrono::milliseconds(timeoutMs == 0 ? 1 : timeoutMs);
 }
 
-void SerialPort::RequestAbort() {
-    abort_ = true;
+AbortRequest::AbortRequest() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (fd_ < 0) {
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+    }
+}
+
+AbortRequest::~AbortRequest() {
+    ::close(fd_);
+}
+
+void AbortRequest::Request() {
+    requested_ = true;
     std::uint64_t one = 1;
-    if (abortFd_ >= 0) {
-        [[maybe_unused]] ssize_t written = ::write(abortFd_, &one, sizeof one);
-    }
+    [[maybe_unused]] ssize_t written = ::write(fd_, &one, sizeof one);
 }
 
-void SerialPort::ClearAbort() {
-    abort_ = false;
-    DrainAbortFd();
+void AbortRequest::Clear() {
+    requested_ = false;
+    Drain();
 }
 
-void SerialPort::DrainAbortFd() {
-    std::uint64_t value = 0;
-    if (abortFd_ >= 0) {
-        [[maybe_unused]] ssize_t taken = ::read(abortFd_, &value, sizeof value);
-    }
-}
-
-bool SerialPort::TakeAbort() {
-    if (!abort_.exchange(false)) {
+bool AbortRequest::Take() {
+    if (!requested_.exchange(false)) {
         return false;
     }
-    DrainAbortFd();
+    Drain();
     return true;
 }
 
-SerialPort::Wake SerialPort::WaitFor(short events, const Deadline& deadline) {
+void AbortRequest::Drain() {
+    std::uint64_t value = 0;
+    [[maybe_unused]] ssize_t taken = ::read(fd_, &value, sizeof value);
+}
+
+PortError SerialPort::WaitFor(short events, const Deadline& deadline, AbortRequest& abort) {
     for (;;) {
-        if (TakeAbort()) {
-            return Wake::Aborted;
+        if (abort.Take()) {
+            return PortError::Aborted;
         }
-        pollfd fds[2] = {};
-        nfds_t used = 0;
-        if (events != 0) {
-            fds[used++] = pollfd{fd_, events, 0};
-        }
-        pollfd& abortWatch = fds[used++];
-        abortWatch = pollfd{abortFd_, POLLIN, 0};
-        int ready = ::poll(fds, used, PollTimeout(deadline));
+        pollfd fds[2] = {{abort.fd(), POLLIN, 0}, {fd_, events, 0}};
+        int ready = ::poll(fds, events != 0 ? 2 : 1, PollTimeout(deadline));
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return Wake::Failed;
+            return PortError::Io;
         }
-        if (TakeAbort()) {
-            return Wake::Aborted;
+        if (abort.Take()) {
+            return PortError::Aborted;
         }
-        if (events != 0 && (fds[0].revents & events)) {
-            return Wake::Ready;
+        if (events != 0 && (fds[1].revents & events)) {
+            return PortError::None;
         }
-        if (events != 0 && (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))) {
-            return Wake::Failed;
-        }
-        if (abortWatch.revents & POLLIN) {
-            DrainAbortFd(); // a wake-up left from a request already taken
-            continue;
+        if (events != 0 && (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL))) {
+            return PortError::Io;
         }
         if (ready == 0) {
-            return Wake::Timeout;
+            return PortError::Timeout;
         }
+        // else a wake-up left from a request already taken: the eventfd was read by Take
     }
 }
 
+// Terminal drivers do not signal room in their queue below a limit of ours: the count
+// is looked at again every few milliseconds.
+PortError SerialPort::WaitForOutputBelow(ViUInt32 limit, const Deadline& deadline, AbortRequest& abort) {
+    while (OutputCount() >= limit) {
+        if (deadline && Clock::now() >= *deadline) {
+            return PortError::Timeout;
+        }
+        Deadline pause = Clock::now() + kQueuePause;
+        PortError waited = WaitFor(0, deadline ? std::min(*pause, *deadline) : pause, abort);
+        if (waited != PortError::Timeout) {
+            return waited == PortError::None ? PortError::Io : waited;
+        }
+    }
+    return PortError::None;
+}
+
 PortError SerialPort::Read(ViByte* buffer, ViUInt32 max, const ReadRules& rules, ViUInt32 timeoutMs,
-                           ViUInt32& count, ReadEnd& end) {
+                           AbortRequest& abort, ViUInt32& count, ReadEnd& end) {
     count = 0;
     end = ReadEnd::MaxCount;
     if (fd_ < 0) {
@@ -113,7 +128,7 @@ PortError SerialPort::Read(ViByte* buffer, ViUInt32 max, const ReadRules& rules,
     Deadline deadline = DeadlineAfter(timeoutMs);
     bool readyButEmpty = false;
     while (count < max) {
-        if (TakeAbort()) {
+        if (abort.Take()) {
             return PortError::Aborted;
         }
         ViByte byte = 0;
@@ -142,40 +157,30 @@ PortError SerialPort::Read(ViByte* buffer, ViUInt32 max, const ReadRules& rules,
         if ((got < 0 && errno != EAGAIN) || (got == 0 && readyButEmpty)) {
             return PortError::Io; // a hang-up reads as end of file
         }
-        switch (WaitFor(POLLIN, deadline)) {
-        case Wake::Ready:
-            readyButEmpty = true;
-            break;
-        case Wake::Timeout:
-            return PortError::Timeout;
-        case Wake::Aborted:
-            return PortError::Aborted;
-        case Wake::Failed:
-            return PortError::Io;
+        if (PortError waited = WaitFor(POLLIN, deadline, abort); waited != PortError::None) {
+            return waited;
         }
+        readyButEmpty = true;
     }
     return PortError::None;
 }
 
-PortError SerialPort::Write(const ViByte* buffer, ViUInt32 size, ViUInt32 timeoutMs, ViUInt32& count) {
+PortError SerialPort::Write(const ViByte* buffer, ViUInt32 size, ViUInt32 timeoutMs, AbortRequest& abort,
+                            ViUInt32& count) {
     count = 0;
     if (fd_ < 0) {
         return PortError::Io;
     }
+    const ViUInt32 limit = outputQueueSize();
     Deadline deadline = DeadlineAfter(timeoutMs);
     while (count < size) {
-        if (TakeAbort()) {
+        if (abort.Take()) {
             return PortError::Aborted;
         }
         ViUInt32 queued = OutputCount();
-        ViUInt32 limit = outputQueueSize();
         if (queued >= limit) {
-            if (deadline && Clock::now() >= *deadline) {
-                return PortError::Timeout;
-            }
-            Deadline pause = Clock::now() + kQueuePause;
-            if (WaitFor(0, deadline ? std::min(*pause, *deadline) : pause) == Wake::Aborted) {
-                return PortError::Aborted;
+            if (PortError room = WaitForOutputBelow(limit, deadline, abort); room != PortError::None) {
+                return room;
             }
             continue;
         }
@@ -192,15 +197,8 @@ PortError SerialPort::Write(const ViByte* buffer, ViUInt32 size, ViUInt32 timeou
         if (moved < 0 && errno != EAGAIN) {
             return PortError::Io;
         }
-        switch (WaitFor(POLLOUT, deadline)) {
-        case Wake::Ready:
-            break;
-        case Wake::Timeout:
-            return PortError::Timeout;
-        case Wake::Aborted:
-            return PortError::Aborted;
-        case Wake::Failed:
-            return PortError::Io;
+        if (PortError waited = WaitFor(POLLOUT, deadline, abort); waited != PortError::None) {
+            return waited;
         }
     }
     return PortError::None;

@@ -163,6 +163,37 @@ TEST_F(SerialSharing, OneProcessSharesThePortAndKeepsOthersOut) {
     });
 }
 
+// Runs body in a forked child of this process, with what this process has open; answers
+// whether the child's body returned true.
+bool InForkedChild(const std::function<bool()>& body) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A child forked while the port is open inherits the descriptor but not the port: its
+// open finds it busy, and closing its copy of the session leaves the parent's lock.
+TEST_F(SerialSharing, AChildForkedWithThePortOpenDoesNotShareIt) {
+    InChild([](Pty& pty) {
+        SerialSession first;
+        ASSERT_EQ(first.openStatus, VI_SUCCESS);
+        EXPECT_TRUE(InForkedChild([&] {
+            ViSession other = VI_NULL;
+            bool busy = viOpen(first.rm, "ASRL100::INSTR", VI_NO_LOCK, 0, &other) == VI_ERROR_RSRC_BUSY;
+            return busy && viClose(first.vi) == VI_SUCCESS;
+        }));
+        EXPECT_TRUE(InForkedChild([&] {
+            ViSession other = VI_NULL;
+            return viOpen(first.rm, "ASRL100::INSTR", VI_NO_LOCK, 0, &other) == VI_ERROR_RSRC_BUSY;
+        }));
+        EXPECT_EQ(first.Write("still mine"), VI_SUCCESS);
+        EXPECT_EQ(pty.Receive(), "still mine");
+    });
+}
+
 using SerialAsync = SerialTest;
 
 struct Completion {
@@ -221,6 +252,33 @@ TEST_F(SerialAsync, TerminateEndsAPendingReadWithAbort) {
         ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, 50), VI_SUCCESS);
         std::string text;
         EXPECT_EQ(s.Read(text), VI_ERROR_TMO);
+    });
+}
+
+// Two sessions share the port; terminating one's job leaves the other's read alone.
+TEST_F(SerialAsync, TerminateEndsOnlyTheJobOfItsSession) {
+    InChild([](Pty& pty) {
+        SerialSession first;
+        SerialSession second;
+        ASSERT_EQ(first.openStatus, VI_SUCCESS);
+        ASSERT_EQ(second.openStatus, VI_SUCCESS);
+        ASSERT_EQ(first.Set(VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+        ASSERT_EQ(second.Set(VI_ATTR_TMO_VALUE, 10000), VI_SUCCESS);
+        ASSERT_EQ(viEnableEvent(first.vi, VI_EVENT_IO_COMPLETION, VI_QUEUE, VI_NULL), VI_SUCCESS);
+        char buffer[8] = {};
+        ViJobId job = 0;
+        ASSERT_EQ(viReadAsync(first.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
+        std::string text;
+        ViStatus secondStatus = VI_ERROR_SYSTEM_ERROR;
+        std::thread reader([&] { secondStatus = second.Read(text); });
+        std::this_thread::sleep_for(100ms); // both are waiting now
+        EXPECT_EQ(viTerminate(first.vi, VI_NULL, job), VI_SUCCESS);
+        Completion done = NextCompletion(first.vi);
+        EXPECT_EQ(done.status, VI_ERROR_ABORT);
+        pty.Send("late\n");
+        reader.join();
+        EXPECT_EQ(secondStatus, VI_SUCCESS);
+        EXPECT_EQ(text, "late\n");
     });
 }
 

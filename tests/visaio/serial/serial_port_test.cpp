@@ -36,6 +36,7 @@ class SerialPortLayer : public ::testing::Test {
 protected:
     Pty pty;
     SerialPort port;
+    AbortRequest abort;
 };
 
 TEST_F(SerialPortLayer, AppliesRawModeAndTheLineSettings) {
@@ -82,7 +83,7 @@ TEST_F(SerialPortLayer, AReadTimesOutWithWhatArrived) {
     ViByte buffer[8];
     ViUInt32 count = 0;
     ReadEnd end = ReadEnd::MaxCount;
-    EXPECT_EQ(port.Read(buffer, sizeof buffer, ReadRules{}, 100, count, end), PortError::Timeout);
+    EXPECT_EQ(port.Read(buffer, sizeof buffer, ReadRules{}, 100, abort, count, end), PortError::Timeout);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), count), "ab");
 }
 
@@ -93,13 +94,27 @@ TEST_F(SerialPortLayer, AnAbortRequestEndsAWaitingRead) {
     ReadEnd end = ReadEnd::MaxCount;
     std::thread aborter([&] {
         std::this_thread::sleep_for(50ms);
-        port.RequestAbort();
+        abort.Request();
     });
-    EXPECT_EQ(port.Read(buffer, sizeof buffer, ReadRules{}, VI_TMO_INFINITE, count, end), PortError::Aborted);
+    EXPECT_EQ(port.Read(buffer, sizeof buffer, ReadRules{}, VI_TMO_INFINITE, abort, count, end),
+              PortError::Aborted);
     aborter.join();
     pty.Send("x");
-    EXPECT_EQ(port.Read(buffer, 1, ReadRules{}, 1000, count, end), PortError::None); // taken once only
+    EXPECT_EQ(port.Read(buffer, 1, ReadRules{}, 1000, abort, count, end), PortError::None); // taken once only
     EXPECT_EQ(end, ReadEnd::MaxCount);
+}
+
+TEST_F(SerialPortLayer, AnAbortRequestEndsOnlyItsOwnTransfer) {
+    ASSERT_EQ(port.Open(pty.slave(), LineSettings{}), PortError::None);
+    AbortRequest other;
+    other.Request();
+    pty.Send("x");
+    ViByte buffer[1];
+    ViUInt32 count = 0;
+    ReadEnd end = ReadEnd::MaxCount;
+    EXPECT_EQ(port.Read(buffer, 1, ReadRules{}, 1000, abort, count, end), PortError::None);
+    EXPECT_EQ(count, 1u);
+    EXPECT_TRUE(other.Take());
 }
 
 TEST_F(SerialPortLayer, WritesInPiecesOfTheOutputQueue) {
@@ -111,7 +126,8 @@ TEST_F(SerialPortLayer, WritesInPiecesOfTheOutputQueue) {
     ViUInt32 count = 0;
     std::string seen;
     std::thread reader([&] { seen = pty.Receive(1000); });
-    EXPECT_EQ(port.Write(reinterpret_cast<const ViByte*>(data.data()), 1000, 2000, count), PortError::None);
+    EXPECT_EQ(port.Write(reinterpret_cast<const ViByte*>(data.data()), 1000, 2000, abort, count),
+              PortError::None);
     reader.join();
     EXPECT_EQ(count, 1000u);
     EXPECT_EQ(seen, data);

@@ -118,6 +118,18 @@ TEST_F(SerialOpen, LoadConfigTakesTheAliasSettings) {
         "BaudRate0=19200\nDataBits0=7\nParity0=2\nStopBits0=20\nFlowCtrl0=1\n");
 }
 
+// A configured setting out of range does not open the port with other settings.
+TEST_F(SerialOpen, LoadConfigWithASettingOutOfRangeFails) {
+    InChild(
+        [](Pty&) {
+            EXPECT_EQ(SerialSession("ASRL100::INSTR", VI_LOAD_CONFIG).openStatus, VI_ERROR_SYSTEM_ERROR);
+            SerialSession plain("ASRL100::INSTR");
+            ASSERT_EQ(plain.openStatus, VI_SUCCESS);
+            EXPECT_EQ(plain.Get<ViUInt32>(VI_ATTR_ASRL_BAUD), 9600u);
+        },
+        "BaudRate0=12345\n");
+}
+
 TEST_F(SerialOpen, WithoutLoadConfigTheDefaultsApply) {
     InChild(
         [](Pty&) {
@@ -213,10 +225,11 @@ TEST_F(SerialRead, LastBitModeEndsOnTheMarkedByteAndStrips) {
         SerialSession s;
         ASSERT_EQ(s.openStatus, VI_SUCCESS);
         ASSERT_EQ(s.Set(VI_ATTR_ASRL_END_IN, VI_ASRL_END_LAST_BIT), VI_SUCCESS);
-        pty.Send(std::string("ab") + static_cast<char>('c' | 0x80) + "d");
+        ASSERT_EQ(s.Set(VI_ATTR_TERMCHAR_EN, VI_TRUE), VI_SUCCESS); // not an end in this mode
+        pty.Send(std::string("a\nb") + static_cast<char>('c' | 0x80) + "d");
         std::string text;
         EXPECT_EQ(s.Read(text), VI_SUCCESS);
-        EXPECT_EQ(text, "abc");
+        EXPECT_EQ(text, "a\nbc");
         ASSERT_EQ(s.Set(VI_ATTR_SUPPRESS_END_EN, VI_TRUE), VI_SUCCESS);
         pty.Send(std::string(1, static_cast<char>('e' | 0x80)) + "f");
         EXPECT_EQ(s.Read(text, 3), VI_SUCCESS_MAX_CNT); // suppressed: no end, still stripped
