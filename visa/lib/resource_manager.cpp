@@ -178,9 +178,16 @@ ViStatus Library::CloseSession(const Ref<Session>& session) {
                                                               VisaObject::Kind::ResourceManager)) {
         manager->RemoveChild(vi);
     }
+    if (session->references() <= 1) {
+        return session->CloseIo();
+    }
     // Another thread still inside an operation of this session keeps it; the I/O side is
-    // then closed when that operation returns and lets go.
-    return session->references() <= 1 ? session->CloseIo() : VI_SUCCESS;
+    // closed when that operation returns and lets go, which a transfer is told to do now.
+    const SbvisaOperations* ops = session->operations();
+    if (ops && ops->abortTransfers) {
+        ops->abortTransfers(&session->record());
+    }
+    return VI_SUCCESS;
 }
 
 ViStatus Library::Close(ViObject object) {

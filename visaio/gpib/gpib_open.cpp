@@ -28,6 +28,7 @@ constexpr SbvisaOperations kOperations{
     GpibEventsChanged,
     nullptr /* no low-level buffers */,
     nullptr /* nothing to flush */,
+    nullptr /* transfers end by their time-out */,
 };
 
 bool ConfiguredAbsent(const SbvisaSession& session) {

@@ -3,6 +3,7 @@
 #include "serial_session.h"
 
 #include <chrono>
+#include <system_error>
 
 namespace corvid::visaio {
 namespace {
@@ -18,6 +19,7 @@ ViJobId NewJobId() {
 
 void RunJob(SerialSession* s) {
     SerialJob job;
+    ViSession vi = s->record->vi; // the session may be gone once the job is marked ended
     {
         std::lock_guard lock(s->jobMutex);
         job = s->job;
@@ -37,32 +39,42 @@ void RunJob(SerialSession* s) {
     data.returnCount = count;
     data.buffer = job.buffer;
     data.operationName = job.read ? "viReadAsync" : "viWriteAsync";
-    Services().raiseEvent(s->record->vi, VI_EVENT_IO_COMPLETION, &data);
+    Services().raiseEvent(vi, VI_EVENT_IO_COMPLETION, &data);
 }
 
-// Lets go of a finished worker; a handler that starts the next job runs on that worker.
-void ReleaseWorker(SerialSession& s) {
-    if (!s.worker.joinable()) {
+// Lets go of a finished worker, without holding the job mutex: its completion handler may
+// still be calling into the session. A handler that starts the next job or closes the
+// session runs on that worker, which then cannot wait for itself.
+void ReleaseWorker(std::thread worker) {
+    if (!worker.joinable()) {
         return;
     }
-    if (s.worker.get_id() == std::this_thread::get_id()) {
-        s.worker.detach();
+    if (worker.get_id() == std::this_thread::get_id()) {
+        worker.detach();
     } else {
-        s.worker.join();
+        worker.join();
     }
 }
 
 ViStatus StartJob(SbvisaSession* session, bool read, ViBuf buffer, ViUInt32 count, ViJobId* job) {
     SerialSession& s = *SerialDataOf(session);
-    std::lock_guard lock(s.jobMutex);
+    std::unique_lock lock(s.jobMutex);
     if (s.jobPending) {
         return VI_ERROR_IN_PROGRESS;
     }
-    ReleaseWorker(s);
+    std::thread previous = std::move(s.worker);
     ViJobId id = NewJobId();
     s.job = SerialJob{id, read, buffer, count};
-    s.jobPending = true;
-    s.worker = std::thread(RunJob, &s);
+    try {
+        s.worker = std::thread(RunJob, &s);
+    } catch (const std::system_error&) {
+        lock.unlock();
+        ReleaseWorker(std::move(previous));
+        return VI_ERROR_SYSTEM_ERROR;
+    }
+    s.jobPending = true; // the worker waits for the mutex before it looks at the job
+    lock.unlock();
+    ReleaseWorker(std::move(previous));
     if (job) {
         *job = id;
     }
@@ -99,13 +111,13 @@ void SerialStopJob(SerialSession& s) {
     }
     std::thread worker = std::move(s.worker);
     lock.unlock();
-    if (worker.joinable()) {
-        if (worker.get_id() == std::this_thread::get_id()) {
-            worker.detach();
-        } else {
-            worker.join();
-        }
-    }
+    ReleaseWorker(std::move(worker));
+}
+
+void SerialAbortTransfers(SbvisaSession* session) {
+    SerialSession& s = *SerialDataOf(session);
+    s.ioAbort.Request();
+    s.jobAbort.Request();
 }
 
 } // namespace corvid::visaio

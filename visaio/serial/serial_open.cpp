@@ -14,9 +14,10 @@ namespace corvid::visaio {
 namespace {
 
 constexpr SbvisaOperations kOperations{
-    SerialClose,     SerialSetAttribute, SerialGetAttribute,   SerialTerminate,     SerialRead,
-    SerialReadAsync, SerialWrite,        SerialWriteAsync,     SerialAssertTrigger, SerialReadSTB,
-    SerialClear,     nullptr /* REN */,  nullptr /* events */, SerialSetBuffer,     SerialFlush,
+    SerialClose,          SerialSetAttribute, SerialGetAttribute, SerialTerminate,
+    SerialRead,           SerialReadAsync,    SerialWrite,        SerialWriteAsync,
+    SerialAssertTrigger,  SerialReadSTB,      SerialClear,        nullptr /* REN */,
+    nullptr /* events */, SerialSetBuffer,    SerialFlush,        SerialAbortTransfers,
 };
 
 // Opens the device of a port that no session of this process has open yet: with the
@@ -78,12 +79,19 @@ ViStatus SerialClose(SbvisaSession* session) {
     if (!s) {
         return VI_SUCCESS;
     }
+    session->interfaceData = nullptr;
+    if (s->entry->owner != ::getpid()) {
+        // A copy inherited through fork(): its worker thread does not exist here, so the
+        // record is let go of as it is, and the port stays the opener's.
+        SemaphoreHold hold(SBVISA_SEM_SYSTEM, VI_TMO_INFINITE);
+        s->entry->DropInherited();
+        return VI_SUCCESS;
+    }
     SerialStopJob(*s);
     ViStatus status = VI_SUCCESS;
     {
         SemaphoreHold hold(SBVISA_SEM_SYSTEM, VI_TMO_INFINITE);
         SerialPortEntry& entry = *s->entry;
-        entry.DropInherited();
         if (entry.sessions > 0 && --entry.sessions == 0) {
             entry.port.SetModemLine(TIOCM_RTS, false);
             entry.port.SetModemLine(TIOCM_DTR, false);
@@ -92,7 +100,6 @@ ViStatus SerialClose(SbvisaSession* session) {
             }
         }
     }
-    session->interfaceData = nullptr;
     delete s;
     return status;
 }
@@ -135,6 +142,12 @@ SBVIIO_EXPORT ViStatus viOpen_ASRL(SbvisaSession* session) {
         return VI_ERROR_RSRC_NFOUND;
     }
     SerialPortEntry& entry = ports.Entry(number);
+    std::unique_ptr<SerialSession> s; // before the port opens: nothing can fail after it
+    try {
+        s = std::make_unique<SerialSession>(*session, entry);
+    } catch (const std::exception&) {
+        return VI_ERROR_ALLOC;
+    }
     // A child process does not share its parent's port: it opens afresh, and finds the
     // port busy while the parent holds it.
     entry.DropInherited();
@@ -145,7 +158,6 @@ SBVIIO_EXPORT ViStatus viOpen_ASRL(SbvisaSession* session) {
         }
         entry.owner = ::getpid();
     }
-    auto s = std::make_unique<SerialSession>(*session, entry);
     ++entry.sessions;
     std::snprintf(session->description, sizeof session->description, "ASRL%hd  (%s)",
                   static_cast<short>(number), ports.DisplayName(number).c_str());

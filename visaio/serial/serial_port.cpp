@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -63,6 +65,13 @@ std::optional<speed_t> StandardSpeed(ViUInt32 baud) {
         }
     }
     return std::nullopt;
+}
+
+// Unix 98 pseudo-terminal slaves have the majors 136 to 143.
+bool IsPseudoTerminalSlave(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136 &&
+           major(info.st_rdev) <= 143;
 }
 
 tcflag_t CharacterSize(ViUInt16 dataBits) {
@@ -125,6 +134,7 @@ SerialPort::~SerialPort() {
 
 void SerialPort::ResetRecord() {
     parallel_ = false;
+    exclusive_ = false;
     line_ = LineSettings{};
     flow_ = 0;
     xon_ = 17;
@@ -153,18 +163,26 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
     }
     FdGuard guard(fd);
     // The lock keeps out every other open file description, also of root; TIOCEXCL
-    // keeps out programs that do not lock.
+    // keeps out programs that do not lock. A pseudo-terminal's slave is left without it:
+    // the program serving the line keeps it open, so the flag would outlive a client
+    // that ends without closing, while the kernel drops the lock with the client.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         return OpenError(errno);
     }
     parallel_ = IsParallelDevice(path);
-    if (!parallel_ && ::ioctl(fd, TIOCEXCL) != 0 && !NotSupported(errno)) {
-        return PortError::System;
+    exclusive_ = !parallel_ && !IsPseudoTerminalSlave(fd);
+    if (exclusive_ && ::ioctl(fd, TIOCEXCL) != 0) {
+        if (!NotSupported(errno)) {
+            return PortError::System;
+        }
+        exclusive_ = false;
     }
     fd_ = guard.release();
     PortError applied = Apply();
     if (applied != PortError::None) {
-        ::ioctl(fd_, TIOCNXCL);
+        if (exclusive_) {
+            ::ioctl(fd_, TIOCNXCL);
+        }
         ::close(fd_);
         fd_ = -1;
         ResetRecord();
@@ -189,8 +207,10 @@ PortError SerialPort::Close() {
     if (fd_ < 0) {
         return PortError::None;
     }
-    if (!parallel_) {
+    if (exclusive_) {
         ::ioctl(fd_, TIOCNXCL);
+    }
+    if (!parallel_) {
         ::tcflush(fd_, TCIOFLUSH);
     }
     ::flock(fd_, LOCK_UN);

@@ -147,6 +147,7 @@ private:
 
     int fd_ = -1;
     bool parallel_ = false;
+    bool exclusive_ = false;   // TIOCEXCL was set, and is cleared at close
     mutable std::mutex mutex_; // guards the settings below
     LineSettings line_;
     ViUInt16 flow_ = 0;

@@ -42,7 +42,7 @@ struct SerialSession {
     std::atomic<ViUInt16> ioProtocol{VI_PROT_NORMAL};
     BufferModes bufferModes;
 
-    AbortRequest ioAbort;  // of the session's synchronous transfers: never requested
+    AbortRequest ioAbort;  // of the session's synchronous transfers: a close requests it
     AbortRequest jobAbort; // of its asynchronous job: terminate and close request it
 
     std::mutex jobMutex; // guards job, jobPending and worker
@@ -80,5 +80,6 @@ ViStatus SerialReadSTB(SbvisaSession* session, ViUInt16* statusByte);
 ViStatus SerialClear(SbvisaSession* session);
 ViStatus SerialSetBuffer(SbvisaSession* session, ViUInt16 mask, ViUInt32 size);
 ViStatus SerialFlush(SbvisaSession* session, ViUInt16 mask);
+void SerialAbortTransfers(SbvisaSession* session);
 
 } // namespace corvid::visaio

@@ -2,7 +2,9 @@
 // and terminating an asynchronous read.
 #include "serial_fixture.h"
 
+#include <atomic>
 #include <sys/wait.h>
+#include <thread>
 
 namespace corvid::visaio::testing {
 namespace {
@@ -291,6 +293,63 @@ TEST_F(SerialAsync, ClosingTheSessionEndsAPendingRead) {
         ViJobId job = 0;
         ASSERT_EQ(viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
         EXPECT_EQ(viClose(s.vi), VI_SUCCESS);
+        EXPECT_TRUE(InForkedChild([&] { // the port is free again
+            ViSession again = VI_NULL;
+            return viOpen(s.rm, "ASRL100::INSTR", VI_NO_LOCK, 0, &again) == VI_SUCCESS;
+        }));
+    });
+}
+
+// A read of another thread holds the session; closing it ends that read, and the port is
+// released when the read returns.
+TEST_F(SerialAsync, ClosingTheSessionEndsAReadOfAnotherThread) {
+    InChild([](Pty&) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+        std::string text;
+        ViStatus status = VI_SUCCESS;
+        std::thread reader([&] { status = s.Read(text); });
+        std::this_thread::sleep_for(100ms); // the read is waiting now
+        EXPECT_EQ(viClose(s.vi), VI_SUCCESS);
+        reader.join();
+        EXPECT_EQ(status, VI_ERROR_ABORT);
+        EXPECT_TRUE(InForkedChild([&] {
+            ViSession again = VI_NULL;
+            return viOpen(s.rm, "ASRL100::INSTR", VI_NO_LOCK, 0, &again) == VI_SUCCESS;
+        }));
+    });
+}
+
+std::atomic<int> g_restarts{0};
+
+// The first completion starts the next job from the handler, a little later, while the
+// test starts one too.
+ViStatus _VI_FUNCH StartAnotherJob(ViSession vi, ViEventType, ViEvent, ViAddr) {
+    if (g_restarts.fetch_add(1) == 0) {
+        std::this_thread::sleep_for(100ms);
+        static char buffer[8];
+        ViJobId job = 0;
+        viReadAsync(vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job);
+    }
+    return VI_SUCCESS;
+}
+
+TEST_F(SerialAsync, AHandlerStartingTheNextJobDoesNotBlockTheSession) {
+    InChild([](Pty&) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, 20), VI_SUCCESS);
+        ASSERT_EQ(viInstallHandler(s.vi, VI_EVENT_IO_COMPLETION, StartAnotherJob, nullptr), VI_SUCCESS);
+        ASSERT_EQ(viEnableEvent(s.vi, VI_EVENT_IO_COMPLETION, VI_HNDLR, VI_NULL), VI_SUCCESS);
+        char buffer[8] = {};
+        ViJobId job = 0;
+        ASSERT_EQ(viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
+        std::this_thread::sleep_for(60ms); // the first job has timed out; its handler sleeps
+        ViStatus next = viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job);
+        EXPECT_TRUE(next == VI_SUCCESS || next == VI_ERROR_IN_PROGRESS) << next;
+        EXPECT_EQ(viClose(s.vi), VI_SUCCESS);
+        EXPECT_GE(g_restarts.load(), 1);
     });
 }
 

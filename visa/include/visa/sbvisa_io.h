@@ -102,6 +102,10 @@ typedef struct SbvisaOperations {
     ViStatus (*setBuffer)(SbvisaSession* session, ViUInt16 mask, ViUInt32 size);
     /* viFlush with a mask the support library has checked; without it flushing does nothing. */
     ViStatus (*flush)(SbvisaSession* session, ViUInt16 mask);
+    /* Told when the session is closed while another thread is still inside one of its
+     * operations: ends the transfers in progress (with VI_ERROR_ABORT), so that the close
+     * the support library then defers to their end does not wait for ever. */
+    void (*abortTransfers)(SbvisaSession* session);
 } SbvisaOperations;
 
 /* The session record. The support library creates it from the parsed resource name and
