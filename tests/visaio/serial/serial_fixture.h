@@ -33,11 +33,19 @@ public:
         }
         slave_ = ::ptsname(master_);
     }
-    ~Pty() { ::close(master_); }
+    ~Pty() { Hangup(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
     const std::string& slave() const { return slave_; }
+
+    // The instrument goes away: the line is hung up.
+    void Hangup() {
+        if (master_ >= 0) {
+            ::close(master_);
+            master_ = -1;
+        }
+    }
 
     void Send(std::string_view bytes) const {
         ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));

@@ -237,6 +237,21 @@ TEST_F(SerialRead, LastBitModeEndsOnTheMarkedByteAndStrips) {
     });
 }
 
+// A line that hangs up fails reads and writes at once, even without a time-out.
+TEST_F(SerialRead, AHungUpLineFailsAtOnce) {
+    InChild([](Pty& pty) {
+        SerialSession s;
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+        pty.Hangup();
+        std::string text;
+        EXPECT_EQ(s.Read(text), VI_ERROR_IO);
+        EXPECT_EQ(text, "");
+        EXPECT_EQ(s.Read(text), VI_ERROR_IO);
+        EXPECT_EQ(s.Write("anyone?"), VI_ERROR_IO);
+    });
+}
+
 TEST_F(SerialRead, ATimeOutReturnsTheBytesSoFar) {
     InChild([](Pty& pty) {
         SerialSession s;
