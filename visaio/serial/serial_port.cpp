@@ -90,19 +90,31 @@ tcflag_t CharacterSize(ViUInt16 dataBits) {
 // Holds a descriptor until released.
 class FdGuard {
 public:
-    explicit FdGuard(int fd) : fd_(fd) {}
-    ~FdGuard() {
+    FdGuard() = default;
+    ~FdGuard() { reset(-1); }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    void reset(int fd) {
         if (fd_ >= 0) {
             ::close(fd_);
         }
+        fd_ = fd;
     }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
+    int get() const { return fd_; }
     int release() { return std::exchange(fd_, -1); }
 
 private:
-    int fd_;
+    int fd_ = -1;
 };
+
+// Opens the device and takes its exclusive lock, which goes with the descriptor.
+PortError OpenLocked(const std::string& path, FdGuard& guard) {
+    guard.reset(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (guard.get() < 0 || ::flock(guard.get(), LOCK_EX | LOCK_NB) != 0) {
+        return OpenError(errno);
+    }
+    return PortError::None;
+}
 
 } // namespace
 
@@ -157,18 +169,15 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
     }
     ResetRecord();
     line_ = line;
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return OpenError(errno);
-    }
-    FdGuard guard(fd);
     // The lock keeps out every other open file description, also of root; TIOCEXCL
     // keeps out programs that do not lock. A pseudo-terminal's slave is left without it:
     // the program serving the line keeps it open, so the flag would outlive a client
     // that ends without closing, while the kernel drops the lock with the client.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        return OpenError(errno);
+    FdGuard guard;
+    if (PortError opened = OpenLocked(path, guard); opened != PortError::None) {
+        return opened;
     }
+    int fd = guard.get();
     parallel_ = IsParallelDevice(path);
     exclusive_ = !parallel_ && !IsPseudoTerminalSlave(fd);
     if (exclusive_ && ::ioctl(fd, TIOCEXCL) != 0) {
@@ -191,15 +200,8 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
 }
 
 PortError SerialPort::Probe(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return OpenError(errno);
-    }
-    FdGuard guard(fd);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        return OpenError(errno);
-    }
-    return PortError::None; // closing the descriptor releases the lock
+    FdGuard guard;
+    return OpenLocked(path, guard); // closing the descriptor releases the lock
 }
 
 PortError SerialPort::Close() {
