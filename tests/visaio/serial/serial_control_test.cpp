@@ -168,12 +168,7 @@ TEST_F(SerialSharing, OneProcessSharesThePortAndKeepsOthersOut) {
 // Runs body in a forked child of this process, with what this process has open; answers
 // whether the child's body returned true.
 bool InForkedChild(const std::function<bool()>& body) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return corvid::testing::ChildProcess::Fork([&] { return body() ? 0 : 1; }).Wait() == 0;
 }
 
 // A child forked while the port is open inherits the descriptor but not the port: its
