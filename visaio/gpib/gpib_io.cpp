@@ -3,17 +3,10 @@
 #include "gpib_session.h"
 #include "gpib_tables.h"
 
-#include <atomic>
 #include <thread>
 
 namespace corvid::visaio {
 namespace {
-
-ViJobId NewJobId() {
-    static std::atomic<ViJobId> next{1};
-    ViJobId id = next.fetch_add(1, std::memory_order_relaxed);
-    return id == 0 ? next.fetch_add(1, std::memory_order_relaxed) : id;
-}
 
 // The completion status of a read that the driver finished.
 ViStatus ReadStatus(const GpibSession& s, const GpibResult& result, const ViByte* buffer,
@@ -77,7 +70,7 @@ ViStatus StartTransfer(SbvisaSession* session, bool read, ViBuf buffer, ViUInt32
     ViJobId id = NewJobId();
     {
         std::lock_guard lock(s.jobMutex);
-        s.job = GpibJob{id, read, buffer, count};
+        s.job = AsyncJob{id, read, buffer, count};
         s.jobPending = true;
     }
     GpibDriver& driver = GpibDriver::Instance();
@@ -141,7 +134,7 @@ ViSession GpibBoards::Owner(int board) const {
 }
 
 void GpibCompleteJob(GpibSession& s, const GpibResult& result) {
-    GpibJob job;
+    AsyncJob job;
     {
         std::lock_guard lock(s.jobMutex);
         if (!s.jobPending) {

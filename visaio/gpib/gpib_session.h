@@ -2,6 +2,7 @@
 // its operations, installed in the session record by viOpen_488.
 #pragma once
 
+#include "../async_job.h"
 #include "../component.h"
 #include "../session_attributes.h"
 #include "gpib_driver.h"
@@ -14,13 +15,6 @@
 #include <optional>
 
 namespace corvid::visaio {
-
-struct GpibJob {
-    ViJobId id = 0;
-    bool read = false;
-    ViBuf buffer = nullptr;
-    ViUInt32 count = 0;
-};
 
 struct GpibSession {
     explicit GpibSession(SbvisaSession& session)
@@ -49,7 +43,7 @@ struct GpibSession {
     bool asyncListenerChecked = false;
 
     std::mutex jobMutex; // guards job, jobPending and terminating
-    GpibJob job;
+    AsyncJob job;
     bool jobPending = false;
     bool terminating = false; // viTerminate completes the job itself
 };

@@ -11,14 +11,8 @@ namespace {
 // How long terminate waits for the aborted transfer to end.
 constexpr std::chrono::milliseconds kTerminateWait{100};
 
-ViJobId NewJobId() {
-    static std::atomic<ViJobId> next{1};
-    ViJobId id = next.fetch_add(1, std::memory_order_relaxed);
-    return id == 0 ? next.fetch_add(1, std::memory_order_relaxed) : id;
-}
-
 void RunJob(SerialSession* s) {
-    SerialJob job;
+    AsyncJob job;
     ViSession vi = s->record->vi; // the session may be gone once the job is marked ended
     {
         std::lock_guard lock(s->jobMutex);
@@ -64,7 +58,7 @@ ViStatus StartJob(SbvisaSession* session, bool read, ViBuf buffer, ViUInt32 coun
     }
     std::thread previous = std::move(s.worker);
     ViJobId id = NewJobId();
-    s.job = SerialJob{id, read, buffer, count};
+    s.job = AsyncJob{id, read, buffer, count};
     try {
         s.worker = std::thread(RunJob, &s);
     } catch (const std::system_error&) {

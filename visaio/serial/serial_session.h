@@ -2,6 +2,7 @@
 // operations, installed in the session record by viOpen_ASRL.
 #pragma once
 
+#include "../async_job.h"
 #include "../component.h"
 #include "../session_attributes.h"
 #include "serial_ports.h"
@@ -13,13 +14,6 @@
 #include <thread>
 
 namespace corvid::visaio {
-
-struct SerialJob {
-    ViJobId id = 0;
-    bool read = false;
-    ViBuf buffer = nullptr;
-    ViUInt32 count = 0;
-};
 
 struct SerialSession {
     SerialSession(SbvisaSession& session, SerialPortEntry& portEntry)
@@ -47,7 +41,7 @@ struct SerialSession {
 
     std::mutex jobMutex; // guards job, jobPending and worker
     std::condition_variable jobEnded;
-    SerialJob job;
+    AsyncJob job;
     bool jobPending = false;
     std::thread worker;
 };
