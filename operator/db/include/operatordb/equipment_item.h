@@ -1,0 +1,80 @@
+// The equipment item: one DSG role of a test plan filled (or to be filled) by one
+// equipment instance, with its model, communication settings, declared options and
+// calibration dates, as the operator interface's tabs load, show and check it.
+#pragma once
+
+#include "operatordb/database.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvid::operatordb {
+
+// Interface type codes: the keys of InterfaceTypeNames().
+enum InterfaceTypeCode : int32_t {
+    kInterfaceNone = 1,
+    kInterfaceGpib = 2,
+    kInterfaceRs232 = 4,
+    kInterfaceVxi = 8,
+};
+
+// Option code -> "1" (present in the instance) or "0" (absent), in insertion order.
+using DeclaredOptions = std::vector<std::pair<std::string, std::string>>;
+
+struct EquipmentItem {
+    bool changed = false;
+    int32_t testPlanId = 0;
+    int32_t dsgId = 0;
+    std::string dsgName;
+    int32_t iconId = 0;
+    int32_t deviceTypeId = 0;
+    std::string alias;
+    std::string calDataQuery;
+    int32_t calColumnsCount = 1;
+    std::string copyDefaultCalDataQuery;
+    int32_t instanceId = 0;
+    std::string serialNumber;
+    int32_t interfaceType = 0;
+    std::string interfaceName;
+    int32_t validIOs = 0;
+    int32_t defaultIOType = 0;
+    int32_t gpibBoard = 0;
+    int32_t gpibAddress = 0;
+    int32_t serialPort = 0;
+    int32_t vxiBoardAddress = 0;
+    int32_t vxiLogicalAddress = 0;
+    std::string lastCalibration; // MM/DD/YYYY once loaded
+    std::string nextCalibration; // MM/DD/YYYY
+    std::string traceNumber;
+    int32_t calibrationInterval = 0; // months
+    DeclaredOptions declaredOptions;
+};
+
+// Calibration status of an item, for its icon.
+enum class CalibrationStatus { Good = 0, DueSoon = 1, Overdue = 2 };
+
+// Loads an item: the instance (by InstanceID when instance >= 0, else by model and serial
+// number), its model, the DSG of the test plan, the settings in use, the declared options
+// and the normalised calibration dates. True when the instance row exists.
+bool LoadEquipmentItem(Database& db, EquipmentItem& item, int32_t testPlan, int32_t dsg, int32_t model,
+                       int32_t instance, const std::string& serialNumber);
+
+enum class InterfaceSource { InUse = 1, Standing = 2 };
+// Reads the item's communication settings for its interfaceType; true when the model's
+// defaults had to be used.
+bool LoadInterfaceSettings(Database& db, EquipmentItem& item, InterfaceSource source);
+
+// The model's undetectable options, each "1" when the instance has it, else "0".
+void LoadDeclaredOptions(Database& db, int32_t model, int32_t instance, DeclaredOptions& options);
+
+// The status of the item's next calibration date against now (local time).
+CalibrationStatus CalibrationStatusOf(const EquipmentItem& item);
+
+// True when every DSG that the selection's filter needs is assigned at the station;
+// otherwise missing lists one line per unassigned DSG (its name, or "Unknown DSGID = %d").
+bool CheckRequiredEquipment(Database& db, int32_t station, int32_t testPlan, int32_t variant,
+                            int32_t uutInstance, std::string& missing);
+
+} // namespace corvid::operatordb

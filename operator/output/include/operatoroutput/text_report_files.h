@@ -1,0 +1,55 @@
+// CTextReportFiles: the summary (".sum"), detail (".dtr") and trace (".log") files of a
+// run when the UUT model has no formatted reports.
+#pragma once
+
+#include "operatordb/database.h"
+#include "operatoroutput/report_stream.h"
+#include "operatoroutput/test_info.h"
+
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace corvid::operatoroutput {
+
+// The summary's result line: the name in upper case padded with dots, cut to 60
+// characters, then the result word and a line end.
+std::string SummaryResultLine(const std::string& testName, const std::string& resultWord);
+
+// Wraps text at blanks or breakCharacters between minimum and maximum columns; lines
+// after the first are joined with "\n" + prefix; carriage returns become blanks.
+std::string WrapText(const std::string& text, const std::string& breakCharacters, std::size_t minimum,
+                     std::size_t maximum, const std::string& prefix);
+
+class CTextReportFiles {
+public:
+    // testPlanMain: the test plan directory with its trailing '/', where
+    // "sys_ReportHeaderInfo.txt" lives.
+    CTextReportFiles(operatordb::Database& db, ReportStream& stream, std::string testPlanMain);
+
+    // At sequence begin: opens the three files (truncating a previous run's files of the
+    // same name), loads the test IDs of the selection and writes the header.
+    bool Open(const CTestInfo& info, bool limited);
+    int32_t TestID(const std::string& name) const;
+    bool WriteSummary(const std::string& text);
+    bool WriteTrace(const std::string& text);
+    bool WriteDetail(const std::string& text);
+    void Flush();
+    // At sequence end: closes and renames the files with the result suffix.
+    void Close(int overallCode);
+    bool IsOpen() const { return open_; }
+    // The final paths of the files the last Close left.
+    const std::vector<std::string>& finalFiles() const { return finalFiles_; }
+
+private:
+    // implementation's choice
+    operatordb::Database& db_;
+    ReportStream& stream_;
+    std::string testPlanMain_;
+    bool open_ = false;
+    std::vector<std::string> finalFiles_;
+};
+
+} // namespace corvid::operatoroutput
