@@ -6,7 +6,7 @@
 #include "operatordb/bindings_stations.h"
 #include "operatordb/db_error.h"
 #include "operatordb/interface_types.h"
-#include "sql_text.h"
+#include "operatordb/sql_text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 
 #include "operatordb/bindings_equipment.h"
 #include "operatordb/bindings_plans.h"
-#include "sql_text.h"
+#include "operatordb/sql_text.h"
 
 namespace corvid::operatordb {
 namespace {
