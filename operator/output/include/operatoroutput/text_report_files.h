@@ -44,11 +44,29 @@ public:
     const std::vector<std::string>& finalFiles() const { return finalFiles_; }
 
 private:
-    // implementation's choice
+    // The files of one run, in the order Open opens them.
+    struct File {
+        std::string path;
+        std::ofstream stream;
+    };
+
+    bool OpenFiles(const CTestInfo& info);
+    void DiscardFiles();
+    void LoadTestIds(const CTestInfo& info);
+    void WriteHeader(const CTestInfo& info, bool limited);
+    void SendReportHeaderInfo();
+    void SendReport(const std::string& text) { stream_.SendReportMsg(text); }
+    bool Write(File& file, const std::string& text);
+    std::string FinalName(const std::string& path, int overallCode) const;
+
     operatordb::Database& db_;
     ReportStream& stream_;
     std::string testPlanMain_;
     bool open_ = false;
+    File summary_;
+    File trace_;
+    File detail_;
+    std::map<std::string, int32_t> testIds_;
     std::vector<std::string> finalFiles_;
 };
 
