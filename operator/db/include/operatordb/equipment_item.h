@@ -5,8 +5,11 @@
 
 #include "operatordb/database.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -71,6 +74,13 @@ void LoadDeclaredOptions(Database& db, int32_t model, int32_t instance, Declared
 
 // The status of the item's next calibration date against now (local time).
 CalibrationStatus CalibrationStatusOf(const EquipmentItem& item);
+// The same against a given local time.
+CalibrationStatus CalibrationStatusOf(const EquipmentItem& item, std::chrono::local_seconds now);
+
+// A stored date read as month/day/year ("MM/DD/YYYY", "M/D/YY") or as "YYYY-MM-DD", blanks
+// around it ignored; nullopt when the text is no valid date. A year written with one or
+// two digits is returned as written (0..99).
+std::optional<std::chrono::year_month_day> ParseStoredDate(std::string_view text);
 
 // True when every DSG that the selection's filter needs is assigned at the station;
 // otherwise missing lists one line per unassigned DSG (its name, or "Unknown DSGID = %d").
