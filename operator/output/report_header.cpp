@@ -86,7 +86,7 @@ std::string CentredTitle(const std::string& title) {
 }
 
 std::string WrappedOptions(const std::string& options) {
-    return WrapText(options, ";", 50, 63, std::string(17, ' '));
+    return WrapText(options, "", 50, 63, std::string(17, ' '));
 }
 
 std::string ReportNumberBlock(const CTestInfo& info) {

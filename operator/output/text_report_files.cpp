@@ -136,7 +136,9 @@ void CTextReportFiles::WriteHeader(const CTestInfo& info, bool limited) {
     SendReport(".\\rptmacro\\pgbreak\n");
 }
 
-// The lines of the station's own header file, one message each, without line ends.
+// The lines of the station's own header file, one message each. The host hands report
+// messages on as they are, so each line carries its line end ("\n" whatever the file
+// had) to stay a line of its own in the detail report.
 void CTextReportFiles::SendReportHeaderInfo() {
     const std::string path = testPlanMain_ + "sys_ReportHeaderInfo.txt";
     std::error_code error;
@@ -151,7 +153,7 @@ void CTextReportFiles::SendReportHeaderInfo() {
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        SendReport(line);
+        SendReport(line + "\n");
     }
 }
 

@@ -18,8 +18,10 @@ namespace corvid::operatoroutput {
 // characters, then the result word and a line end.
 std::string SummaryResultLine(const std::string& testName, const std::string& resultWord);
 
-// Wraps text at blanks or breakCharacters between minimum and maximum columns; lines
-// after the first are joined with "\n" + prefix; carriage returns become blanks.
+// Wraps text at line ends, else at the first blank or break character from minimum up
+// to, not including, maximum (a blank is dropped, a break character ends its line), else
+// at (minimum + maximum) / 2. Lines after the first are joined with "\n" + prefix;
+// carriage returns become blanks.
 std::string WrapText(const std::string& text, const std::string& breakCharacters, std::size_t minimum,
                      std::size_t maximum, const std::string& prefix);
 
