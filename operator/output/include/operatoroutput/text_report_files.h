@@ -18,8 +18,10 @@ namespace corvid::operatoroutput {
 // characters, then the result word and a line end.
 std::string SummaryResultLine(const std::string& testName, const std::string& resultWord);
 
-// Wraps text at blanks or breakCharacters between minimum and maximum columns; lines
-// after the first are joined with "\n" + prefix; carriage returns become blanks.
+// Wraps text at line ends, else at the first blank or break character from minimum up
+// to, not including, maximum (a blank is dropped, a break character ends its line), else
+// at (minimum + maximum) / 2. Lines after the first are joined with "\n" + prefix;
+// carriage returns become blanks.
 std::string WrapText(const std::string& text, const std::string& breakCharacters, std::size_t minimum,
                      std::size_t maximum, const std::string& prefix);
 
@@ -44,11 +46,29 @@ public:
     const std::vector<std::string>& finalFiles() const { return finalFiles_; }
 
 private:
-    // implementation's choice
+    // The files of one run, in the order Open opens them.
+    struct File {
+        std::string path;
+        std::ofstream stream;
+    };
+
+    bool OpenFiles(const CTestInfo& info);
+    void DiscardFiles();
+    void LoadTestIds(const CTestInfo& info);
+    void WriteHeader(const CTestInfo& info, bool limited);
+    void SendReportHeaderInfo();
+    void SendReport(const std::string& text) { stream_.SendReportMsg(text); }
+    bool Write(File& file, const std::string& text);
+    std::string FinalName(const std::string& path, int overallCode) const;
+
     operatordb::Database& db_;
     ReportStream& stream_;
     std::string testPlanMain_;
     bool open_ = false;
+    File summary_;
+    File trace_;
+    File detail_;
+    std::map<std::string, int32_t> testIds_;
     std::vector<std::string> finalFiles_;
 };
 
