@@ -1,0 +1,64 @@
+#include "operatormodule/operator_app.h"
+
+#include "halcyon/pubapi.h"
+#include "operatordb/db_error.h"
+
+namespace corvid::operatormodule {
+namespace {
+std::unique_ptr<COperatorInterfaceApp>& AppSlot() {
+    static std::unique_ptr<COperatorInterfaceApp> app;
+    return app;
+}
+} // namespace
+
+void HostReportStream::SendReportMsg(const std::string& text) {
+    VSendReportMsg(text.c_str());
+}
+
+COperatorInterfaceApp* TheApp() {
+    return AppSlot().get();
+}
+
+void SetTheApp(std::unique_ptr<COperatorInterfaceApp> app) {
+    AppSlot() = std::move(app);
+}
+
+std::unique_ptr<COperatorInterfaceApp> COperatorInterfaceApp::Start(operatortabs::Prompt& prompt,
+                                                                    operatorconfig::ProgramRunner& runner) {
+    operatorconfig::ModulePaths paths;
+    operatorconfig::InstallVerification verification(prompt, runner);
+    if (!verification.Verify(paths))
+        return nullptr;
+    try {
+        auto db = std::make_unique<operatordb::Database>(paths.inputDataSource);
+        return std::unique_ptr<COperatorInterfaceApp>(
+            new COperatorInterfaceApp(prompt, paths, std::move(db)));
+    } catch (const operatordb::DbError& error) {
+        // Without its instrument database the operator interface cannot work at all.
+        prompt.Notify(paths.inputDataSource + ": " + error.what());
+        return nullptr;
+    }
+}
+
+COperatorInterfaceApp::COperatorInterfaceApp(operatortabs::Prompt& prompt, operatorconfig::ModulePaths paths,
+                                             std::unique_ptr<operatordb::Database> db)
+    : prompt_(&prompt), paths_(std::move(paths)), db_(std::move(db)),
+      textReports_(*db_, reportStream_, paths_.testPlanMain) {}
+
+COperatorInterfaceApp::~COperatorInterfaceApp() = default;
+
+operatortabs::ModuleContext COperatorInterfaceApp::Context(operatortabs::Prompt& prompt) {
+    // The results database sink is not part of this installation: a model that asks for
+    // formatted reports cannot be tested until it is.
+    auto databaseOutputReady = [&prompt] {
+        prompt.Notify(
+            "Formatted reports are not available at this station: the results database output is not "
+            "installed.\nSet the model's _SupportsCrystalReports key to \"No\" to test with text reports.");
+        return false;
+    };
+    return {
+        *db_,   paths_.testPlanMain, paths_.outputPath, paths_.inputDataSource, testInfo_, services_, window_,
+        prompt, databaseOutputReady};
+}
+
+} // namespace corvid::operatormodule
