@@ -2,6 +2,7 @@
 //   halcyon [PLAN] [--plugin PATH]   the window: the operator plug-in when installed, else
 //                                    a window listing the plan's tests
 //   halcyon run PLAN [--variant V] [--test NAME]... [--station NAME]   without a window
+//   halcyon operate [options]        the operator plug-in's Run page without a window
 #include "halcyon/pubapi.h"
 #include "host_window.h"
 #include "operator_plugin.h"
@@ -18,7 +19,11 @@ namespace {
 
 void Usage() {
     std::fputs("usage: halcyon [PLAN] [--plugin PATH]\n"
-               "       halcyon run PLAN [--variant V] [--test NAME]... [--station NAME]\n",
+               "       halcyon run PLAN [--variant V] [--test NAME]... [--station NAME]\n"
+               "       halcyon operate [--station NAME] [--model ALIAS] [--serial SN] [--plan NAME]\n"
+               "                       [--variant NAME] [--operator T] [--customer T] [--report-number T]\n"
+               "                       [--notes T] [--temperature X] [--humidity X] [--line-frequency N]\n"
+               "                       [--uncertainty on|off] [--testinfo FILE] [--answer yes|no]\n",
                stderr);
 }
 
@@ -31,6 +36,31 @@ int RunHeadless(const std::vector<std::string>& args) {
         return 2;
     }
     return corvid::host::RunPlan(request);
+}
+
+// The operator plug-in's Run page without a window; its exit status is the run's.
+int RunOperate(const std::vector<std::string>& args) {
+    constexpr int kRefused = 3;
+    std::string path = corvid::host::OperatorPluginPath({});
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        std::fprintf(stderr, "halcyon operate: no operator plug-in at %s\n", path.c_str());
+        return kRefused;
+    }
+    std::string problem;
+    auto plugin = corvid::host::OperatorPlugin::Load(path, problem);
+    if (!plugin) {
+        std::fprintf(stderr, "halcyon operate: %s\n", problem.c_str());
+        return kRefused;
+    }
+    int status = plugin->Operate(args);
+    if (status < 0) {
+        std::fprintf(stderr, "halcyon operate: %s cannot run without a window\n", path.c_str());
+        status = kRefused;
+    }
+    plugin.reset();
+    VUnloadTestsuite();
+    return status;
 }
 
 struct WindowArguments {
@@ -56,6 +86,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "run")
         return RunHeadless({args.begin() + 1, args.end()});
+    if (!args.empty() && args[0] == "operate")
+        return RunOperate({args.begin() + 1, args.end()});
     WindowArguments parsed;
     if (!ParseWindowArguments(args, parsed)) {
         Usage();

@@ -22,13 +22,33 @@ std::unique_ptr<OperatorPlugin> OperatorPlugin::Load(const std::string& path, st
         ::dlclose(module);
         return nullptr;
     }
-    return std::unique_ptr<OperatorPlugin>(new OperatorPlugin(module, initialize, shutdown));
+    std::unique_ptr<OperatorPlugin> plugin(new OperatorPlugin(module, initialize, shutdown));
+    using AttachProc = int (*)();
+    if (auto attach = reinterpret_cast<AttachProc>(::dlsym(module, "UserModuleAttach"));
+        attach && !attach()) {
+        problem = path + " refused to start (see its message)";
+        return nullptr;
+    }
+    plugin->detach_ = reinterpret_cast<DetachProc>(::dlsym(module, "UserModuleDetach"));
+    return plugin;
 }
 
 OperatorPlugin::~OperatorPlugin() {
     if (initialized_)
         shutdown_();
+    if (detach_)
+        detach_();
     ::dlclose(module_);
+}
+
+int OperatorPlugin::Operate(const std::vector<std::string>& args) {
+    auto operate = reinterpret_cast<OperateProc>(::dlsym(module_, "OperateUserModule"));
+    if (!operate)
+        return -1;
+    std::vector<const char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(arg.c_str());
+    return operate(static_cast<int>(argv.size()), argv.data());
 }
 
 int OperatorPlugin::Run() {

@@ -134,11 +134,16 @@ local function Limits(nominal, range, ofReading, ofRange)
     return nominal - tolerance, nominal + tolerance
 end
 
--- The measurements' verdict, also published for the uncertainty rules of the operator interface.
-local function Finish()
-    local judgement = Judgement()
+-- A test's verdict, also published in CurrentTestResult: with Apply Measurement
+-- Uncertainty on, the operator interface judges every test by that variable.
+local function Verdict(judgement)
     TestPlanGlobals.CurrentTestResult = judgement
     return judgement
+end
+
+-- The measurements' verdict.
+local function Finish()
+    return Verdict(Judgement())
 end
 
 local function Source(mode, level)
@@ -169,7 +174,7 @@ Test("Identify", function()
     Report("UUT: ", (identity:gsub("%s+$", "")))
     if model ~= UUT_MODEL then
         Report("Expected an ", UUT_MODEL, ", found ", tostring(model))
-        return 1
+        return Verdict(1)
     end
     TestPlanGlobals.UUTSerial = serial
     local options = RecordedOptions(serial)
@@ -178,13 +183,13 @@ Test("Identify", function()
     end
     Report("Maker ", maker, ", firmware ", firmware, ", options: ",
            TestPlanGlobals.UUTOptions ~= "" and TestPlanGlobals.UUTOptions or "none")
-    return 0
+    return Verdict(0)
 end)
 
 Test("Self Test", {Variants = {"Full Calibration"}}, function()
     local result = Uut():QueryInt32("*TST?")
     Report("Self-test result: ", result)
-    return result == 0 and 0 or 1
+    return Verdict(result == 0 and 0 or 1)
 end)
 
 Test("Zero Offset", {Variants = {"Full Calibration"}}, function()
@@ -220,7 +225,7 @@ end)
 Test("High Current", {Variants = {"Full Calibration"}}, function()
     if not HasOption("OPT-HC") then
         Report("Option OPT-HC not fitted: the 10 A range is not tested")
-        return 0
+        return Verdict(0)
     end
     Source("CURR", 5)
     local low, high = Limits(5, 10, 1e-3, 100e-6)
@@ -234,7 +239,7 @@ end)
 Test("Frequency", function()
     if not HasOption("OPT-FRQ") then
         Report("Option OPT-FRQ not fitted: the frequency function is not tested")
-        return 0
+        return Verdict(0)
     end
     local counter = Equipment("Frequency Counter")
     counter:Write("FREQ:APER 1")
