@@ -152,7 +152,6 @@ void CTabRun::TestInfoToForm() {
     form_.notes = info.GeneralNotes;
     // Copies: the selection steps write into the record as they go.
     std::string station = info.Station, model = info.UUT, plan = info.TPA, variant = info.TPV;
-    int32_t uncertainty = info.applyUncertainty;
     form_.stations.SelectPrefix(station);
     if (form_.stations.SelectedName() != lastStation_)
         StationChanged();
@@ -165,7 +164,7 @@ void CTabRun::TestInfoToForm() {
     form_.variants.SelectPrefix(variant);
     if (form_.variants.SelectedName() != lastVariant_)
         VariantChanged();
-    form_.uncertaintyChecked = form_.uncertaintyEnabled && uncertainty != 0;
+    form_.uncertaintyChecked = form_.uncertaintyEnabled && ctx_.info.applyUncertainty != 0;
     ctx_.info.applyUncertainty = form_.uncertaintyChecked ? 1 : 0;
     ctx_.window.idle = true;
     Notify();

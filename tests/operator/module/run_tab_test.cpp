@@ -1,0 +1,273 @@
+// The Run page against the real host: its checks before a run, the run loop with the
+// host's callbacks, the results it counts and judges, and the text reports it leaves.
+#include "halcyon/host_program.h"
+#include "halcyon/pubapi.h"
+#include "halcyon/utacore.h"
+#include "operatordb/demo_station.h"
+#include "operatortabs/tab_run.h"
+#include "station_fixture.h"
+
+namespace corvid::operatormodule::testing {
+namespace {
+
+using operatortabs::CTabRun;
+using operatortabs::StartOutcome;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+namespace demo = operatordb::demo;
+
+constexpr const char* kCaption = "Corvid Technologies Halcyon|";
+
+class EventLog final : public operatortabs::RunTabView {
+public:
+    void TestBegan(const std::string& name) override { events.push_back("begin " + name); }
+    void TestEnded(const std::string& name, int code, const std::string& word) override {
+        events.push_back("end " + name + " " + std::to_string(code) + " " + word);
+        if (onTestEnd)
+            onTestEnd(name);
+    }
+    void SequenceEnded(int overall, const std::string& last) override {
+        events.push_back("sequence " + std::to_string(overall) + " " + last);
+    }
+    std::vector<std::string> events;
+    std::function<void(const std::string&)> onTestEnd;
+};
+
+class RunTab : public StationTest {
+protected:
+    // The page of a station whose "$$$.TestInfo" names the demo unit, plan and variant.
+    CTabRun& Page(const std::string& variant = "Performance Check") {
+        std::ofstream(base / "TestPlan" / "$$$.TestInfo")
+            << "Operator:           Ann\nTPA:                LM4065-CAL\nTPV:                " << variant
+            << "\nUUT:                LM-4065\nUUTModelID:         2\nStation:            Demo Bench\n"
+               "SerialNumber:       LK4065-01123\nUUTInstanceID:      4\n";
+        COperatorInterfaceApp& app = StartApp();
+        context = std::make_unique<operatortabs::ModuleContext>(app.Context(prompt));
+        tab = std::make_unique<CTabRun>(*context, view);
+        app.SetRunPages(tab.get(), nullptr);
+        tab->Initialize();
+        return *tab;
+    }
+    std::string Summary() {
+        for (const auto& file : OutputFiles())
+            if (file.extension() == ".sum")
+                return Read(file);
+        return {};
+    }
+
+    EventLog view;
+    std::unique_ptr<operatortabs::ModuleContext> context;
+    std::unique_ptr<CTabRun> tab;
+};
+
+TEST_F(RunTab, StartUpTakesTheLastRunsSelectionFromTheTestInfoFile) {
+    CTabRun& page = Page();
+    const auto& form = page.form();
+    EXPECT_EQ(form.stations.SelectedName(), "Demo Bench");
+    EXPECT_EQ(form.models.SelectedId(), demo::kMultimeterModel);
+    EXPECT_EQ(form.plans.SelectedName(), "LM4065-CAL");
+    EXPECT_EQ(form.variants.SelectedName(), "Performance Check");
+    EXPECT_EQ(form.serialNumber, "LK4065-01123");
+    EXPECT_THAT(form.options, ElementsAre("OPT-FRQ", "OPT-REAR"));
+    EXPECT_TRUE(form.uncertaintyEnabled); // the demo plan applies measurement uncertainty
+    EXPECT_EQ(page.display().startTime, "00/00/0000 00:00:00");
+    EXPECT_TRUE(std::filesystem::is_directory(base / "Output" / "LM-4065"));
+}
+
+TEST_F(RunTab, ChoosingAnotherModelForgetsTheUnit) {
+    CTabRun& page = Page();
+    page.SelectModel(-1);
+    EXPECT_THAT(page.form().serialNumber, IsEmpty());
+    EXPECT_EQ(context->info.UUTInstanceID, -1);
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
+    EXPECT_THAT(prompt.boxes, ElementsAre(std::string(kCaption) + "There is no UUT configured for testing!"));
+}
+
+TEST_F(RunTab, FieldsRefuseValuesOutsideTheirRanges) {
+    CTabRun& page = Page();
+    EXPECT_TRUE(page.SetTemperature(-200));
+    EXPECT_FALSE(page.SetTemperature(200.5));
+    EXPECT_FALSE(page.SetHumidity(-1));
+    EXPECT_TRUE(page.SetHumidity(500));
+    EXPECT_FALSE(page.SetLineFrequency(500000001));
+    EXPECT_FALSE(page.SetLineFrequency(50.5));
+    EXPECT_EQ(page.form().temperature, -200);
+    EXPECT_EQ(page.form().humidity, 500);
+}
+
+TEST_F(RunTab, APassingRunCountsJudgesAndLeavesRenamedReports) {
+    CTabRun& page = Page();
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Ran);
+    EXPECT_THAT(view.events, ElementsAre("begin Identify", "end Identify 3 Passed", "begin DC Voltage",
+                                         "end DC Voltage 3 Passed", "begin Frequency", "end Frequency 3 Passed",
+                                         "sequence 3 UUT Passed"));
+    const auto& display = page.display();
+    EXPECT_EQ(display.passed, 3);
+    EXPECT_EQ(display.progressLabel, "Progress:\r(3/3)");
+    EXPECT_EQ(display.currentTest, "Testing Completed");
+    EXPECT_NE(display.endTime, "00/00/0000 00:00:00");
+    EXPECT_TRUE(display.startEnabled);
+    EXPECT_EQ(VGetState(), 0); // the suite is unloaded
+    EXPECT_THAT(Summary(), HasSubstr("DC VOLTAGE..................................................PASSED\n"));
+    for (const auto& file : OutputFiles())
+        EXPECT_THAT(file.filename().string(), HasSubstr("_P.")) << file;
+    EXPECT_THAT(prompt.boxes, IsEmpty());
+}
+
+TEST_F(RunTab, AnAbortedTestStopsTheQueue) {
+    WritePlan({{"DC Voltage", "error"}});
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    EXPECT_THAT(view.events, ElementsAre("begin Identify", "end Identify 3 Passed", "begin DC Voltage",
+                                         "end DC Voltage 1 Aborted", "sequence 1 Test(s) Aborted"));
+    EXPECT_THAT(Summary(), HasSubstr("DC VOLTAGE..................................................ABORTED\n"));
+}
+
+TEST_F(RunTab, FailedAndIndeterminateResultsDecideTheOverallCode) {
+    WritePlan({{"Identify", "2"}, {"DC Voltage", "2"}, {"Frequency", "2"}});
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    EXPECT_EQ(view.events.back(), "sequence 4 Test(s) Aborted"); // indeterminate only: nothing passed or failed
+    for (const auto& file : OutputFiles())
+        EXPECT_THAT(file.stem().string(), Not(::testing::EndsWith("_A"))) << file;
+
+    WritePlan({{"DC Voltage", "1"}});
+    view.events.clear();
+    page.StartTestPlan();
+    EXPECT_EQ(view.events.back(), "sequence 2 UUT Failed");
+    EXPECT_EQ(page.display().failed, 1);
+}
+
+TEST_F(RunTab, WithUncertaintyOnTheVerdictIsTheCurrentTestResultVariable) {
+    // The tests pass by their judgement but publish a failure.
+    WritePlan({}, "local judge = Test\nTest = function(name, body) judge(name, function() body() "
+                  "TestPlanGlobals.CurrentTestResult = 1 return 0 end) end\n");
+    CTabRun& page = Page();
+    ASSERT_TRUE(page.form().uncertaintyChecked);
+    page.StartTestPlan();
+    EXPECT_EQ(view.events.back(), "sequence 2 UUT Failed");
+
+    page.SetApplyUncertainty(false);
+    view.events.clear();
+    page.StartTestPlan();
+    EXPECT_EQ(view.events.back(), "sequence 3 UUT Passed");
+}
+
+TEST_F(RunTab, WithUncertaintyOnAndNoResultVariableEveryTestFails) {
+    WritePlan({}, {}, false);
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    EXPECT_THAT(view.events, ::testing::Contains("end Identify 2 Failed"));
+    EXPECT_EQ(view.events.back(), "sequence 2 UUT Failed");
+}
+
+TEST_F(RunTab, AFailingServicesTestRunsNoPlanTest) {
+    WritePlan({}, "Test('TestServicesStart', function() return 1 end)\n"
+                  "Test('TestServicesStop', function() Report('stopped') end)\n");
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    EXPECT_THAT(view.events, ElementsAre("sequence 1 Test(s) Aborted"));
+    EXPECT_EQ(page.display().lastResult, "Test(s) Aborted");
+    EXPECT_EQ(VGetState(), 0);
+}
+
+TEST_F(RunTab, ServiceTestsLeaveNoResultLineAndNoCount) {
+    WritePlan({}, "Test('TestServicesStart', function() return 0 end)\n"
+                  "Test('TestServicesStop', function() return 0 end)\n");
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    EXPECT_EQ(page.display().passed, 3);
+    EXPECT_THAT(Summary(), Not(HasSubstr("TESTSERVICES")));
+    EXPECT_EQ(view.events.back(), "sequence 3 UUT Passed");
+}
+
+TEST_F(RunTab, AbortAllTestsEndsTheRunningTestAndTheQueue) {
+    // DC Voltage waits until it is aborted; the idle procedure is where a window's Abort
+    // button is pressed while a test runs.
+    std::string text = Read(base / "TestPlan" / "lm4065_cal.lua");
+    text.replace(text.find("Report('ran DC Voltage')"), 24, "Report('ran DC Voltage') sleep(20000)");
+    std::ofstream(base / "TestPlan" / "lm4065_cal.lua") << text;
+    CTabRun& page = Page();
+    HalcyonSetIdleProc(
+        [](void* running_page) {
+            auto* running = static_cast<CTabRun*>(running_page);
+            if (running->display().currentTest == "DC Voltage")
+                running->AbortAllTests();
+        },
+        &page);
+    page.StartTestPlan();
+    HalcyonSetIdleProc(nullptr, nullptr);
+    EXPECT_THAT(view.events, ElementsAre("begin Identify", "end Identify 3 Passed", "begin DC Voltage",
+                                         "end DC Voltage 1 Aborted", "sequence 1 Test(s) Aborted"));
+
+    // An abort asked for while nothing runs does not reach the next run.
+    page.AbortAllTests();
+    WritePlan({});
+    view.events.clear();
+    page.StartTestPlan();
+    EXPECT_EQ(view.events.back(), "sequence 3 UUT Passed");
+}
+
+TEST_F(RunTab, PauseAfterTestWaitsForTheOperatorAfterTheRunningTest) {
+    CTabRun& page = Page();
+    view.onTestEnd = [&page](const std::string& name) {
+        if (name == "Identify")
+            page.TogglePause();
+    };
+    page.StartTestPlan();
+    EXPECT_THAT(prompt.boxes, ElementsAre(std::string(kCaption) + "Paused, Press OK to Continue"));
+    EXPECT_EQ(page.display().passed, 3);
+    EXPECT_EQ(page.display().pauseText, "&Pause After Test");
+}
+
+TEST_F(RunTab, StartRefusesWithoutStationEquipmentOrPlanFile) {
+    CTabRun& page = Page();
+    page.SelectStation(-1);
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
+    EXPECT_EQ(prompt.boxes.back(), std::string(kCaption) + "There is no test station selected!");
+
+    page.SelectStation(1); // "Service Bench": no counter assigned there
+    prompt.boxes.clear();
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
+    EXPECT_THAT(prompt.boxes, ElementsAre(std::string(kCaption) +
+                                          "The following pieces of required equipment are not assigned:\n\n"
+                                          "Frequency Counter\n\nDo you want to continue?\n"));
+
+    prompt.answer = platform::MsgAnswer::Yes;
+    std::filesystem::remove(base / "TestPlan" / "lm4065_cal.lua");
+    prompt.boxes.clear();
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
+    EXPECT_EQ(prompt.boxes.back(), std::string(kCaption) + "Could not load TestPlan");
+    EXPECT_TRUE(page.display().startEnabled);
+}
+
+TEST_F(RunTab, TextOutputPublishesItsUniqueIdAndTheConditions) {
+    WritePlan({}, "Test('TestServicesStart', function() Report('id=', TestPlanGlobals.UniqueID, ' info=', "
+                  "System.TestInfoString, ' fixture=', System.FixtureID) return 0 end)\n"
+                  "Test('TestServicesStop', function() return 0 end)\n");
+    CTabRun& page = Page();
+    page.SetTemperature(23.5);
+    page.SetHumidity(40);
+    page.SetLineFrequency(50);
+    page.StartTestPlan();
+    std::string detail;
+    for (const auto& file : OutputFiles())
+        if (file.extension() == ".dtr")
+            detail = Read(file);
+    EXPECT_THAT(detail, HasSubstr("id=Not supported for Text files info=23.500000,40.000000,50.000000 fixture=4\n"));
+    EXPECT_THAT(detail, HasSubstr("Temperature:     23.5 DEG C"));
+}
+
+TEST_F(RunTab, ConfigureUutWithoutItsComponentSaysSo) {
+    CTabRun& page = Page();
+    page.ConfigureUut();
+    EXPECT_THAT(prompt.boxes, ElementsAre("Error on  UUT configuration component.|Error on  UUT configuration "
+                                          "component., Details:\nUnable to locate and create UUT component, "
+                                          "Verify Installation"));
+    EXPECT_EQ(page.form().serialNumber, "LK4065-01123"); // the unit stays as it was
+}
+
+} // namespace
+} // namespace corvid::operatormodule::testing

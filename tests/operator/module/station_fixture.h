@@ -1,0 +1,127 @@
+// A throw-away station for the operator plug-in's tests: the configuration component
+// registered in a sandbox, a vela.ini with the station's directories, the demo instrument
+// database, and a test plan file of the demo plan's name whose tests end as the test
+// says. The application object is started as the library's load would, and the host's
+// callbacks are registered for the test's length.
+#pragma once
+
+#include "com/module.h"
+#include "operatordb/database.h"
+#include "operatordb/demo_station.h"
+#include "operatordb/schema.h"
+#include "operatormodule/host_callbacks.h"
+#include "operatormodule/operator_app.h"
+#include "testsupport/sandbox.h"
+
+#include <chrono>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace corvid::operatormodule::testing {
+
+// Records every box and answers questions as told.
+class RecordingPrompt final : public operatortabs::Prompt {
+public:
+    platform::MsgAnswer Ask(const platform::MessageBoxRequest& request) override {
+        boxes.push_back(request.caption + "|" + request.text);
+        return request.buttons == platform::MsgButtons::YesNo ? answer : platform::MsgAnswer::Ok;
+    }
+    std::vector<std::string> boxes;
+    platform::MsgAnswer answer = platform::MsgAnswer::No;
+};
+
+class NoMergeTool final : public operatorconfig::ProgramRunner {
+public:
+    bool Run(const std::string&, const std::vector<std::string>&) override { return false; }
+};
+
+inline void RegisterModule(const char* path) {
+    void* module = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << ::dlerror();
+    auto registerServer = reinterpret_cast<com::DllRegisterServerFunction>(::dlsym(module, "DllRegisterServer"));
+    ASSERT_EQ(registerServer(), com::S_OK);
+}
+
+class StationTest : public corvid::testing::SandboxTest {
+protected:
+    void SetUp() override {
+        RegisterModule(VELACONFIG_MODULE);
+        base = sandbox.home() / "station";
+        std::filesystem::create_directories(base / "TestPlan");
+        std::filesystem::create_directories(base / "Database");
+        database = base / "Database" / "Instrument.mdb";
+        {
+            operatordb::Database db(database, operatordb::FileMode::CreateIfMissing);
+            operatordb::CreateInstrumentSchema(db);
+            operatordb::CreateDemoStation(db, std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+        }
+        std::ofstream(sandbox.home() / "vela.ini")
+            << "[VELA SYSTEM]\nVelaBasePath=" << base.string() << "\nTestPlanMain=" << (base / "TestPlan").string()
+            << "\nOutputPath=" << (base / "Output").string() << "\nInputDataSource=" << database.string() << "\n";
+        WritePlan({});
+    }
+
+    void TearDown() override {
+        UnregisterHostCallbacks();
+        SetTheApp(nullptr);
+    }
+
+    // The demo plan's file with a test for every test of the plan in the database. A
+    // verdict is the test's judgement (0, 1, 2) or "error"; a missing one passes.
+    // Without publishResult the plan has no CurrentTestResult variable.
+    void WritePlan(const std::map<std::string, std::string>& verdicts, const std::string& extra = {},
+                   bool publishResult = true) {
+        std::ofstream plan(base / "TestPlan" / "lm4065_cal.lua");
+        plan << "TestPlan { Name = 'LM4065-CAL', Variants = {'Full Calibration', 'Performance Check'},\n"
+                "  Globals = {UniqueID = '', ApplyMeasurementUncertainty = 0, TestDataDBName = '',\n"
+                "             CurrentTestID = 0"
+             << (publishResult ? ", CurrentTestResult = 0" : "") << "} }\n"
+             << extra;
+        for (const char* name : {"Identify", "Self Test", "Zero Offset", "DC Voltage", "DC Current", "High Current",
+                                 "Frequency"}) {
+            auto found = verdicts.find(name);
+            std::string verdict = found == verdicts.end() ? "0" : found->second;
+            plan << "Test('" << name << "', function()\n  Report('ran " << name << "')\n";
+            if (verdict == "error")
+                plan << "  error('no bench')\n";
+            else if (publishResult)
+                plan << "  TestPlanGlobals.CurrentTestResult = " << verdict << "\n  return " << verdict << "\n";
+            else
+                plan << "  return " << verdict << "\n";
+            plan << "end)\n";
+        }
+    }
+
+    // Starts the application object as the library's load does.
+    COperatorInterfaceApp& StartApp() {
+        NoMergeTool merge;
+        SetTheApp(COperatorInterfaceApp::Start(prompt, merge));
+        EXPECT_NE(TheApp(), nullptr) << (prompt.boxes.empty() ? "" : prompt.boxes.back());
+        RegisterHostCallbacks();
+        return *TheApp();
+    }
+
+    std::vector<std::filesystem::path> OutputFiles() const {
+        std::vector<std::filesystem::path> files;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(base / "Output", error))
+            if (entry.is_regular_file())
+                files.push_back(entry.path());
+        return files;
+    }
+
+    static std::string Read(const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::filesystem::path base, database;
+    RecordingPrompt prompt;
+};
+
+} // namespace corvid::operatormodule::testing
