@@ -60,10 +60,7 @@ void AddModels(Database& db) {
            {{2, 1, 9600, 8, 0, 0, 1}, {5, 2, 19200, 8, 1, 0, 1}});
     Insert(db, "__sys_InterfaceData_VXI", "DeviceTypeID, BoardAddress, LogicalAddress", {{4, 0, 16}});
     Insert(db, "__sys_Device_has_UnDetectableOptions", "DeviceTypeID, DeviceOptionID, Description",
-           {{2, "OPT-FRQ", "Frequency measurement"},
-            {2, "OPT-REAR", "Rear-panel inputs"},
-            {2, "OPT-HC", "10 A current range"},
-            {1, "OPT-HV", "1000 V output"}});
+           {{2, "OPT-HC", "10 A current range"}, {1, "OPT-HV", "1000 V output"}});
     Insert(db, "__sys_DeviceType_has_Properties", "DeviceTypeID, DeviceProperty, ValueType, Value",
            {{1, "MaxVoltage", "Real", "1050"},
             {1, "MaxCurrent", "Real", "20"},
@@ -105,8 +102,10 @@ void AddInstances(Database& db, year_month_day today) {
     Insert(db, "InterfaceData_RS232",
            "InstanceID, TempInterface, PortAddress, BaudRate, DataBits, FlowControl, Parity, StopBits",
            {{5, 1, 1, 9600, 8, 0, 0, 1}, {6, 1, 2, 19200, 8, 1, 0, 1}, {6, 0, 2, 19200, 8, 1, 0, 1}});
+    // The multimeter reports its frequency and rear-input options itself ("*OPT?"); the
+    // 10 A range and the calibrator's high-voltage output are declared.
     Insert(db, "DeviceInstance_has_Options", "InstanceID, DeviceOptionID, Undetectable",
-           {{4, "OPT-FRQ", 1}, {4, "OPT-REAR", 1}, {5, "OPT-HC", 1}, {1, "OPT-HV", 1}});
+           {{4, "OPT-FRQ", 0}, {4, "OPT-REAR", 0}, {5, "OPT-HC", 1}, {1, "OPT-HV", 1}});
     Insert(db, "TestStation_has_Instances", "TestStationID, DeviceInstanceID",
            {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 5}, {2, 6}});
     for (int instance = 1; instance <= 6; ++instance) {

@@ -64,7 +64,8 @@ TEST_F(BindingsTest, ModelsAndTheirDefaults) {
     EXPECT_EQ(models.CalibrationInterval, 0);
 
     DB_DevTypeUndetectableOptions undetectable(*db);
-    EXPECT_EQ(Rows(undetectable, "DeviceTypeID = 2"), 3);
+    EXPECT_EQ(Rows(undetectable, "DeviceTypeID = 2"), 1);
+    EXPECT_EQ(undetectable.DeviceOptionID, "OPT-HC");
 
     DB_InterfaceTypes types(*db);
     EXPECT_EQ(Rows(types), 4);
@@ -119,8 +120,10 @@ TEST_F(BindingsTest, InstancesTheirSettingsOptionsAndProperties) {
     EXPECT_EQ(vxi.LogicalAddress, 16);
 
     DB_InstanceOptions options(*db);
-    EXPECT_EQ(Rows(options, "InstanceID = 4 AND  Undetectable "), 2);
-    EXPECT_EQ(Rows(options, "InstanceID = 4 AND Undetectable "), 2);
+    EXPECT_EQ(Rows(options, "InstanceID = 4"), 2);
+    EXPECT_EQ(Rows(options, "InstanceID = 4 AND Undetectable "), 0);
+    EXPECT_EQ(Rows(options, "InstanceID = 5 AND  Undetectable "), 1);
+    EXPECT_EQ(options.DeviceOptionID, "OPT-HC");
 
     DB_InstancesInstalled installed(*db);
     installed.param = {1, 1, 0, 2147483647};
