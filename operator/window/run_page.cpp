@@ -199,10 +199,8 @@ void RunPage::Start() {
         return;
     CollectFields();
     HalcyonSetIdleProc(&ProcessWindowEvents, nullptr);
-    emit RunStateChanged();
     tab_->StartTestPlan();
     HalcyonSetIdleProc(nullptr, nullptr);
-    emit RunStateChanged();
 }
 
 void RunPage::FillCombo(QComboBox& combo, const operatortabs::ComboList& list) {

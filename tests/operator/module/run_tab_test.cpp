@@ -101,8 +101,8 @@ TEST_F(RunTab, APassingRunCountsJudgesAndLeavesRenamedReports) {
     CTabRun& page = Page();
     EXPECT_EQ(page.StartTestPlan(), StartOutcome::Ran);
     EXPECT_THAT(view.events, ElementsAre("begin Identify", "end Identify 3 Passed", "begin DC Voltage",
-                                         "end DC Voltage 3 Passed", "begin Frequency", "end Frequency 3 Passed",
-                                         "sequence 3 UUT Passed"));
+                                         "end DC Voltage 3 Passed", "begin Frequency",
+                                         "end Frequency 3 Passed", "sequence 3 UUT Passed"));
     const auto& display = page.display();
     EXPECT_EQ(display.passed, 3);
     EXPECT_EQ(display.progressLabel, "Progress:\r(3/3)");
@@ -122,14 +122,16 @@ TEST_F(RunTab, AnAbortedTestStopsTheQueue) {
     page.StartTestPlan();
     EXPECT_THAT(view.events, ElementsAre("begin Identify", "end Identify 3 Passed", "begin DC Voltage",
                                          "end DC Voltage 1 Aborted", "sequence 1 Test(s) Aborted"));
-    EXPECT_THAT(Summary(), HasSubstr("DC VOLTAGE..................................................ABORTED\n"));
+    EXPECT_THAT(Summary(),
+                HasSubstr("DC VOLTAGE..................................................ABORTED\n"));
 }
 
 TEST_F(RunTab, FailedAndIndeterminateResultsDecideTheOverallCode) {
     WritePlan({{"Identify", "2"}, {"DC Voltage", "2"}, {"Frequency", "2"}});
     CTabRun& page = Page();
     page.StartTestPlan();
-    EXPECT_EQ(view.events.back(), "sequence 4 Test(s) Aborted"); // indeterminate only: nothing passed or failed
+    EXPECT_EQ(view.events.back(),
+              "sequence 4 Test(s) Aborted"); // indeterminate only: nothing passed or failed
     for (const auto& file : OutputFiles())
         EXPECT_THAT(file.stem().string(), Not(::testing::EndsWith("_A"))) << file;
 
@@ -256,16 +258,18 @@ TEST_F(RunTab, TextOutputPublishesItsUniqueIdAndTheConditions) {
     for (const auto& file : OutputFiles())
         if (file.extension() == ".dtr")
             detail = Read(file);
-    EXPECT_THAT(detail, HasSubstr("id=Not supported for Text files info=23.500000,40.000000,50.000000 fixture=4\n"));
+    EXPECT_THAT(detail,
+                HasSubstr("id=Not supported for Text files info=23.500000,40.000000,50.000000 fixture=4\n"));
     EXPECT_THAT(detail, HasSubstr("Temperature:     23.5 DEG C"));
 }
 
 TEST_F(RunTab, ConfigureUutWithoutItsComponentSaysSo) {
     CTabRun& page = Page();
     page.ConfigureUut();
-    EXPECT_THAT(prompt.boxes, ElementsAre("Error on  UUT configuration component.|Error on  UUT configuration "
-                                          "component., Details:\nUnable to locate and create UUT component, "
-                                          "Verify Installation"));
+    EXPECT_THAT(prompt.boxes,
+                ElementsAre("Error on  UUT configuration component.|Error on  UUT configuration "
+                            "component., Details:\nUnable to locate and create UUT component, "
+                            "Verify Installation"));
     EXPECT_EQ(page.form().serialNumber, "LK4065-01123"); // the unit stays as it was
 }
 

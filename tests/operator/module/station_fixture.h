@@ -43,7 +43,8 @@ public:
 inline void RegisterModule(const char* path) {
     void* module = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << ::dlerror();
-    auto registerServer = reinterpret_cast<com::DllRegisterServerFunction>(::dlsym(module, "DllRegisterServer"));
+    auto registerServer =
+        reinterpret_cast<com::DllRegisterServerFunction>(::dlsym(module, "DllRegisterServer"));
     ASSERT_EQ(registerServer(), com::S_OK);
 }
 
@@ -58,11 +59,13 @@ protected:
         {
             operatordb::Database db(database, operatordb::FileMode::CreateIfMissing);
             operatordb::CreateInstrumentSchema(db);
-            operatordb::CreateDemoStation(db, std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+            operatordb::CreateDemoStation(
+                db, std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
         }
-        std::ofstream(sandbox.home() / "vela.ini")
-            << "[VELA SYSTEM]\nVelaBasePath=" << base.string() << "\nTestPlanMain=" << (base / "TestPlan").string()
-            << "\nOutputPath=" << (base / "Output").string() << "\nInputDataSource=" << database.string() << "\n";
+        std::ofstream(sandbox.home() / "vela.ini") << "[VELA SYSTEM]\nVelaBasePath=" << base.string()
+                                                   << "\nTestPlanMain=" << (base / "TestPlan").string()
+                                                   << "\nOutputPath=" << (base / "Output").string()
+                                                   << "\nInputDataSource=" << database.string() << "\n";
         WritePlan({});
     }
 
@@ -82,15 +85,16 @@ protected:
                 "             CurrentTestID = 0"
              << (publishResult ? ", CurrentTestResult = 0" : "") << "} }\n"
              << extra;
-        for (const char* name : {"Identify", "Self Test", "Zero Offset", "DC Voltage", "DC Current", "High Current",
-                                 "Frequency"}) {
+        for (const char* name : {"Identify", "Self Test", "Zero Offset", "DC Voltage", "DC Current",
+                                 "High Current", "Frequency"}) {
             auto found = verdicts.find(name);
             std::string verdict = found == verdicts.end() ? "0" : found->second;
             plan << "Test('" << name << "', function()\n  Report('ran " << name << "')\n";
             if (verdict == "error")
                 plan << "  error('no bench')\n";
             else if (publishResult)
-                plan << "  TestPlanGlobals.CurrentTestResult = " << verdict << "\n  return " << verdict << "\n";
+                plan << "  TestPlanGlobals.CurrentTestResult = " << verdict << "\n  return " << verdict
+                     << "\n";
             else
                 plan << "  return " << verdict << "\n";
             plan << "end)\n";

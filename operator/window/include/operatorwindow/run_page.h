@@ -45,6 +45,8 @@ public:
     void DisplayChanged() override;
     void BusyChanged(bool busy) override;
     bool OpenDocument(const std::string& path) override;
+    void SequenceBegan() override { emit RunStateChanged(); }
+    void SequenceEnded(int, const std::string&) override { emit RunStateChanged(); }
 
 signals:
     // The run started or ended (the window greys its File menu meanwhile).
