@@ -1,63 +1,11 @@
 #include "com/error_info.h"
 
 #include "com/bstr.h"
-#include "com/object.h"
+#include "com/com_ptr.h"
 #include "error_slot.h"
 
 namespace corvid::com {
 namespace {
-
-class ErrorObject final : public ComClass<ErrorObject, IErrorInfo, ICreateErrorInfo> {
-public:
-    HRESULT GetGUID(GUID* interfaceId) override {
-        if (!interfaceId)
-            return E_INVALIDARG;
-        *interfaceId = interfaceId_;
-        return S_OK;
-    }
-    HRESULT GetSource(BSTR* text) override { return CopyOut(source_, text); }
-    HRESULT GetDescription(BSTR* text) override { return CopyOut(description_, text); }
-    HRESULT GetHelpFile(BSTR* text) override { return CopyOut(helpFile_, text); }
-    HRESULT GetHelpContext(DWORD* context) override {
-        if (!context)
-            return E_INVALIDARG;
-        *context = helpContext_;
-        return S_OK;
-    }
-
-    HRESULT SetGUID(REFGUID interfaceId) override {
-        interfaceId_ = interfaceId;
-        return S_OK;
-    }
-    HRESULT SetSource(LPOLESTR text) override { return CopyIn(text, source_); }
-    HRESULT SetDescription(LPOLESTR text) override { return CopyIn(text, description_); }
-    HRESULT SetHelpFile(LPOLESTR text) override { return CopyIn(text, helpFile_); }
-    HRESULT SetHelpContext(DWORD context) override {
-        helpContext_ = context;
-        return S_OK;
-    }
-
-private:
-    ~ErrorObject() override = default;
-
-    static HRESULT CopyOut(const Bstr& text, BSTR* out) {
-        if (!out)
-            return E_INVALIDARG;
-        *out = text.get() ? SysAllocStringLen(text.get(), text.Length()) : nullptr;
-        return text.get() && !*out ? E_OUTOFMEMORY : S_OK;
-    }
-    static HRESULT CopyIn(LPOLESTR text, Bstr& target) {
-        BSTR copy = SysAllocString(text);
-        if (text && !copy)
-            return E_OUTOFMEMORY;
-        target = Bstr::Adopt(copy);
-        return S_OK;
-    }
-
-    IID interfaceId_{};
-    Bstr source_, description_, helpFile_;
-    DWORD helpContext_ = 0;
-};
 
 std::string TextOf(HRESULT (IErrorInfo::*getter)(BSTR*), IErrorInfo* info) {
     Bstr text;
@@ -89,7 +37,7 @@ HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** info) {
 }
 
 HRESULT CreateErrorInfo(ICreateErrorInfo** info) {
-    return CreateObject<ErrorObject>(ICreateErrorInfo::iid, reinterpret_cast<void**>(info));
+    return corvid_com_create_error_info(info);
 }
 
 HRESULT ReportError(HRESULT result, const ErrorDetails& details) {
