@@ -1,8 +1,11 @@
 // Prints what rebuilding the test selection filter costs on generated plans of 500,
 // 1,000 and 2,000 tests (300 DSGs, 40 option groups, a unit with 20 options), in a
 // database file on disk. --no-indexes drops the filter's indexes first, to show what
-// they are worth (slow: the 500-test plan only, unless --all).
+// they are worth (slow: the 500-test plan only, unless --all). --start-checks times what
+// the Run page checks when Start is pressed: the rebuild, the required-equipment check
+// (no DSG assigned: the longest text) and the list of tests to run, together.
 #include "generated_plan.h"
+#include "operatordb/equipment_item.h"
 #include "operatordb/schema.h"
 #include "operatordb/test_filter.h"
 
@@ -23,6 +26,7 @@ namespace {
 struct Options {
     bool noIndexes = false;
     bool all = false;
+    bool startChecks = false;
     int repeat = 20;
 };
 
@@ -51,13 +55,19 @@ void Measure(const std::filesystem::path& dir, int tests, const Options& options
     for (int i = 0; i < repeat; ++i) {
         Clock::time_point start = Clock::now();
         RebuildTestFilter(db, P::kPlan, P::kVariant, P::kModel, P::kInstance);
+        if (options.startChecks) {
+            std::string missing;
+            std::vector<std::string> names;
+            CheckRequiredEquipment(db, 1, P::kPlan, P::kVariant, P::kInstance, missing);
+            TestsOfSelection(db, P::kPlan, P::kVariant, P::kInstance, names);
+        }
         times.push_back(Milliseconds(Clock::now() - start));
     }
     std::sort(times.begin(), times.end());
     std::printf(
         "%6d tests%s: best %8.2f ms  median %8.2f ms  worst %8.2f ms  (%ld groups, %ld tests, %ld DSGs "
         "selected; %d runs)\n",
-        tests, options.noIndexes ? " without indexes" : "", times.front(), times[times.size() / 2],
+        tests, options.noIndexes ? " without indexes" : options.startChecks ? " (start checks)" : "", times.front(), times[times.size() / 2],
         times.back(), Count(db, 3), Count(db, 1), Count(db, 2), repeat);
     std::fflush(stdout);
 }
@@ -72,10 +82,12 @@ int main(int argc, char** argv) {
             options.noIndexes = true;
         else if (arg == "--all")
             options.all = true;
+        else if (arg == "--start-checks")
+            options.startChecks = true;
         else if (arg == "--repeat" && i + 1 < argc)
             options.repeat = std::max(1, std::atoi(argv[++i]));
         else {
-            std::fprintf(stderr, "usage: %s [--no-indexes [--all]] [--repeat N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--no-indexes [--all]] [--start-checks] [--repeat N]\n", argv[0]);
             return 2;
         }
     }
