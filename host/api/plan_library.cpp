@@ -90,9 +90,8 @@ int DeclareTest(lua_State* L) {
         body = 3;
     }
     luaL_checktype(L, body, LUA_TFUNCTION);
-    for (const PlanTest& other : context.tests)
-        if (SameText(other.name, test.name))
-            luaL_error(L, "the plan declares the test \"%s\" twice", test.name.c_str());
+    if (!context.testIndex.emplace(FoldedName(test.name), context.tests.size()).second)
+        luaL_error(L, "the plan declares the test \"%s\" twice", test.name.c_str());
     lua_pushvalue(L, body);
     test.function = luaL_ref(L, LUA_REGISTRYINDEX);
     context.tests.push_back(std::move(test));

@@ -82,11 +82,8 @@ bool TestExecutive::SetSelector(const std::string& variant) {
 VTestHandle TestExecutive::FindTest(const std::string& name) const {
     if (!suite_)
         return 0;
-    const auto& tests = suite_->tests();
-    for (std::size_t i = 0; i < tests.size(); ++i)
-        if (SameText(tests[i].name, name))
-            return MakeHandle(suiteId_, i);
-    return 0;
+    std::ptrdiff_t index = suite_->IndexOf(name);
+    return index < 0 ? 0 : MakeHandle(suiteId_, static_cast<std::size_t>(index));
 }
 
 PlanTest* TestExecutive::Test(VTestHandle handle) {

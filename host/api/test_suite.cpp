@@ -32,6 +32,11 @@ TestSuite::TestSuite(const std::string& path, PlanEnvironment& environment)
 
 TestSuite::~TestSuite() = default;
 
+std::ptrdiff_t TestSuite::IndexOf(std::string_view name) const {
+    auto found = context_->testIndex.find(FoldedName(name));
+    return found == context_->testIndex.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+}
+
 void TestSuite::CheckDeclarations() const {
     for (const PlanTest& test : context_->tests)
         for (const std::string& variant : test.variants) {

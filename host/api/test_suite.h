@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvid::script {
@@ -34,6 +36,7 @@ struct PlanContext {
     PlanEnvironment* environment = nullptr;
     std::string name;
     std::vector<PlanTest> tests;
+    std::unordered_map<std::string, std::size_t> testIndex; // FoldedName(test name) -> position
     std::vector<std::string> variants;
     std::vector<PlanGlobal> globals;
     bool loading = true;
@@ -51,6 +54,8 @@ public:
 
     const std::string& path() const { return path_; }
     std::vector<PlanTest>& tests() { return context_->tests; }
+    // The position of the named test (case ignored), or -1.
+    std::ptrdiff_t IndexOf(std::string_view name) const;
     const std::vector<std::string>& variants() const { return context_->variants; }
     const std::vector<PlanGlobal>& globals() const { return context_->globals; }
 

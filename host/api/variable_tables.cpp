@@ -6,10 +6,23 @@
 
 namespace corvid::host {
 
+namespace {
+// Without the locale: names are looked up for every test a plan runs.
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+} // namespace
+
 bool SameText(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return x == y || AsciiLower(x) == AsciiLower(y); });
+}
+
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        c = AsciiLower(c);
+    return folded;
 }
 
 Variable::Variable(std::string table, std::string name, bool integer)

@@ -45,6 +45,9 @@ private:
     std::intptr_t next_ = 1;
 };
 
+// Names compare without regard to ASCII case.
 bool SameText(std::string_view a, std::string_view b);
+// The name in ASCII lower case: the key under which SameText names are one.
+std::string FoldedName(std::string_view name);
 
 } // namespace corvid::host
