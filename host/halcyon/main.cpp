@@ -93,7 +93,17 @@ int main(int argc, char** argv) {
         Usage();
         return 2;
     }
-    QApplication application(argc, argv);
+    // Qt takes "-plugin" (and "--plugin") for itself: it must not see the host's own option.
+    std::vector<char*> qtArgs;
+    for (int i = 0; i < argc; ++i) {
+        if (std::string(argv[i]) == "--plugin" && i + 1 < argc)
+            ++i;
+        else
+            qtArgs.push_back(argv[i]);
+    }
+    int qtCount = static_cast<int>(qtArgs.size());
+    qtArgs.push_back(nullptr);
+    QApplication application(qtCount, qtArgs.data());
     corvid::platform::QtMessageBoxHandler messageBoxes;
     std::string pluginPath = corvid::host::OperatorPluginPath(parsed.plugin);
     std::error_code error;
