@@ -22,12 +22,30 @@ constexpr const char* kCaption = "Corvid Technologies Halcyon|";
 
 class EventLog final : public operatortabs::RunTabView {
 public:
-    void TestBegan(const std::string& name) override { events.push_back("begin " + name); }
+    void SequenceBegan() override { Snapshot(); }
+    void TestBegan(const std::string& name) override {
+        events.push_back("begin " + name);
+        Snapshot();
+    }
     void TestEnded(const std::string& name, int code, const std::string& word) override {
         events.push_back("end " + name + " " + std::to_string(code) + " " + word);
+        Snapshot();
         if (onTestEnd)
             onTestEnd(name);
     }
+    // What the page shows at each event: current test, progress label, last result,
+    // Pause and the set-up fields enabled.
+    void Snapshot() {
+        if (!tab)
+            return;
+        const auto& d = tab->display();
+        std::string label = d.progressLabel;
+        label.replace(label.find('\r'), 1, " ");
+        displays.push_back(d.currentTest + "|" + label + "|" + d.lastResult + "|" +
+                           (d.pauseEnabled ? "pause" : "-") + "|" + (d.setupEnabled ? "setup" : "-"));
+    }
+    const CTabRun* tab = nullptr;
+    std::vector<std::string> displays;
     void SequenceEnded(int overall, const std::string& last) override {
         events.push_back("sequence " + std::to_string(overall) + " " + last);
     }
@@ -46,6 +64,7 @@ protected:
         COperatorInterfaceApp& app = StartApp();
         context = std::make_unique<operatortabs::ModuleContext>(app.Context(prompt));
         tab = std::make_unique<CTabRun>(*context, view);
+        view.tab = tab.get();
         app.SetRunPages(tab.get(), nullptr);
         tab->Initialize();
         return *tab;
@@ -103,7 +122,16 @@ TEST_F(RunTab, APassingRunCountsJudgesAndLeavesRenamedReports) {
     EXPECT_THAT(view.events, ElementsAre("begin Identify", "end Identify 3 Passed", "begin DC Voltage",
                                          "end DC Voltage 3 Passed", "begin Frequency",
                                          "end Frequency 3 Passed", "sequence 3 UUT Passed"));
+    EXPECT_THAT(
+        view.displays,
+        ElementsAre("Starting...|Progress: (0/3)||pause|-", "Identify|Progress: (0/3)||pause|-",
+                    "Identify|Progress: (1/3)|Passed|pause|-", "DC Voltage|Progress: (1/3)|Passed|pause|-",
+                    "DC Voltage|Progress: (2/3)|Passed|pause|-", "Frequency|Progress: (2/3)|Passed|pause|-",
+                    "Frequency|Progress: (3/3)|Passed|pause|-"));
     const auto& display = page.display();
+    EXPECT_EQ(display.lastResult, "UUT Passed");
+    EXPECT_TRUE(display.setupEnabled);
+    EXPECT_FALSE(display.pauseEnabled);
     EXPECT_EQ(display.passed, 3);
     EXPECT_EQ(display.progressLabel, "Progress:\r(3/3)");
     EXPECT_EQ(display.currentTest, "Testing Completed");
@@ -243,6 +271,25 @@ TEST_F(RunTab, StartRefusesWithoutStationEquipmentOrPlanFile) {
     EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
     EXPECT_EQ(prompt.boxes.back(), std::string(kCaption) + "Could not load TestPlan");
     EXPECT_TRUE(page.display().startEnabled);
+}
+
+TEST_F(RunTab, TestsThePlanFileLacksAreReportedAndTheOthersRun) {
+    std::string text = Read(base / "TestPlan" / "lm4065_cal.lua");
+    text.replace(text.find("Test('DC Voltage'"), 17, "Test('DC Volts'");
+    std::ofstream(base / "TestPlan" / "lm4065_cal.lua") << text;
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    EXPECT_THAT(prompt.boxes, ElementsAre(std::string(kCaption) +
+                                          "Test 'DC Voltage' was not found in test plan 'LM4065-CAL'"));
+    EXPECT_EQ(page.display().passed, 2);
+
+    // A selection with no test at all is refused.
+    operatordb::Database db(database);
+    db.Execute("DELETE FROM __sys_TestPlanVariant_has_Tests WHERE TestPlanVariantID = 2");
+    prompt.boxes.clear();
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
+    EXPECT_THAT(prompt.boxes, ElementsAre(std::string(kCaption) +
+                                          "There are no tests to run for this unit, test plan and variant!"));
 }
 
 TEST_F(RunTab, TextOutputPublishesItsUniqueIdAndTheConditions) {
