@@ -2,7 +2,7 @@
 // "DemoUut.LM4065.1", with self-registration.
 #include "com/dispatch_impl.h"
 #include "com/error_info.h"
-#include "com/module.h"
+#include "com/module_entry_points.h"
 #include "com/registration.h"
 #include "demouut/uut_configuration.h"
 #include "operator_prompt.h"
@@ -210,20 +210,4 @@ constexpr ClassObjectEntry kClassObjects[] = {ClassObject<CDemoUut>(CLSID_DemoUu
 } // namespace
 } // namespace corvid::demouut
 
-using namespace corvid::com;
-
-CORVID_COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return GetClassObjectFromTable(corvid::demouut::kClassObjects, clsid, riid, object);
-}
-
-CORVID_COM_EXPORT HRESULT DllCanUnloadNow() {
-    return ModuleCounts::CanUnloadNow();
-}
-
-CORVID_COM_EXPORT HRESULT DllRegisterServer() {
-    return RegisterServer(corvid::demouut::kServer, ThisModulePath());
-}
-
-CORVID_COM_EXPORT HRESULT DllUnregisterServer() {
-    return UnregisterServer(corvid::demouut::kServer);
-}
+CORVID_COM_MODULE_ENTRY_POINTS(corvid::demouut::kClassObjects, corvid::demouut::kServer)

@@ -4,7 +4,7 @@
 
 #include "com/bstr.h"
 #include "com/error_info.h"
-#include "com/module.h"
+#include "com/module_entry_points.h"
 #include "com/registration.h"
 #include "grid_data.h"
 #include "grid_model.h"
@@ -237,20 +237,4 @@ constexpr ClassObjectEntry kClassObjects[] = {ClassObject<CGridControl>(CLSID_Gr
 } // namespace
 } // namespace corvid::gridwizdao
 
-using namespace corvid::com;
-
-CORVID_COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return GetClassObjectFromTable(corvid::gridwizdao::kClassObjects, clsid, riid, object);
-}
-
-CORVID_COM_EXPORT HRESULT DllCanUnloadNow() {
-    return ModuleCounts::CanUnloadNow();
-}
-
-CORVID_COM_EXPORT HRESULT DllRegisterServer() {
-    return RegisterServer(corvid::gridwizdao::kServer, ThisModulePath());
-}
-
-CORVID_COM_EXPORT HRESULT DllUnregisterServer() {
-    return UnregisterServer(corvid::gridwizdao::kServer);
-}
+CORVID_COM_MODULE_ENTRY_POINTS(corvid::gridwizdao::kClassObjects, corvid::gridwizdao::kServer)

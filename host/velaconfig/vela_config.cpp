@@ -4,7 +4,7 @@
 
 #include "com/dispatch_impl.h"
 #include "com/error_info.h"
-#include "com/module.h"
+#include "com/module_entry_points.h"
 #include "com/registration.h"
 #include "platform/locked_file.h"
 #include "platform/profile.h"
@@ -121,20 +121,4 @@ constexpr ClassObjectEntry kClassObjects[] = {ClassObject<CVelaConfig>(CLSID_Vel
 } // namespace
 } // namespace corvid::velaconfig
 
-using namespace corvid::com;
-
-CORVID_COM_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return GetClassObjectFromTable(corvid::velaconfig::kClassObjects, clsid, riid, object);
-}
-
-CORVID_COM_EXPORT HRESULT DllCanUnloadNow() {
-    return ModuleCounts::CanUnloadNow();
-}
-
-CORVID_COM_EXPORT HRESULT DllRegisterServer() {
-    return RegisterServer(corvid::velaconfig::kServer, ThisModulePath());
-}
-
-CORVID_COM_EXPORT HRESULT DllUnregisterServer() {
-    return UnregisterServer(corvid::velaconfig::kServer);
-}
+CORVID_COM_MODULE_ENTRY_POINTS(corvid::velaconfig::kClassObjects, corvid::velaconfig::kServer)
