@@ -46,6 +46,9 @@ StartOutcome CTabRun::StartTestPlan() {
     if (ctx_.window.databaseOutput && !(ctx_.databaseOutputReady && ctx_.databaseOutputReady()))
         return StartOutcome::Ignored;
     display_.startEnabled = false;
+    // A run that fails before its sequence begins is judged on its own counts, not the last run's.
+    passed_ = failed_ = aborted_ = indeterminate_ = done_ = 0;
+    abort_ = false;
     ctx_.window.manualRun = false;
     ctx_.window.reportsListStale = true;
     FormToTestInfo();
@@ -58,14 +61,23 @@ StartOutcome CTabRun::StartTestPlan() {
             OnSequenceEnd(0);
     } catch (const std::exception& error) {
         LogRunError(ctx_.outputPath, error.what());
+        ReportRunError(error.what());
         OnSequenceEnd(0);
     } catch (...) {
         LogRunError(ctx_.outputPath, nullptr);
+        ReportRunError("an unknown error");
         OnSequenceEnd(0);
     }
     display_.startEnabled = true;
     view_.DisplayChanged();
     return outcome;
+}
+
+// The operator learns that the run ended early, and where its error is logged.
+void CTabRun::ReportRunError(const std::string& what) {
+    ctx_.prompt.Show("The test run stopped: " + what + "\nThe error is logged in " + ctx_.outputPath +
+                         "/ErrorLog.txt.",
+                     operatorconfig::kApplicationTitle, MsgButtons::Ok, MsgIcon::Error);
 }
 
 bool CTabRun::ChecksBeforeRun() {

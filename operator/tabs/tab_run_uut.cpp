@@ -107,11 +107,13 @@ void CTabRun::UnitChanged() {
 
 bool CTabRun::UseUnit(const std::string& serialNumber) {
     auto& info = ctx_.info;
+    if (running_ || serialNumber.empty())
+        return false;
     operatordb::DB_InstancesAll units(ctx_.db);
     units.SetFilter("DeviceTypeID = " + std::to_string(info.UUTModelID) +
                     " AND SerialNumber = " + operatordb::QuotedText(serialNumber));
     units.Open(operatordb::OpenMode::ReadOnly);
-    if (running_ || serialNumber.empty() || units.IsEOF())
+    if (units.IsEOF())
         return false;
     info.SerialNumber = units.SerialNumber;
     info.UUTInstanceID = units.InstanceID;

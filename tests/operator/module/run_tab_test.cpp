@@ -292,6 +292,21 @@ TEST_F(RunTab, TestsThePlanFileLacksAreReportedAndTheOthersRun) {
                                           "There are no tests to run for this unit, test plan and variant!"));
 }
 
+TEST_F(RunTab, AnErrorDuringStartIsLoggedAndEndsTheRun) {
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    ASSERT_EQ(page.display().lastResult, "UUT Passed");
+    operatordb::Database(database).Execute("DROP TABLE UUTFilter");
+    page.StartTestPlan();
+    EXPECT_EQ(page.display().lastResult, "Test(s) Aborted"); // not the last run's verdict
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_THAT(prompt.boxes[0], HasSubstr("The test run stopped: "));
+    std::string log = Read(base / "Output" / "ErrorLog.txt");
+    EXPECT_THAT(log, ::testing::StartsWith("\n-------------\nError Logged on: "));
+    EXPECT_THAT(log, HasSubstr("\nRun Tab - Error\nOperator Interface caught an Exception : "));
+    EXPECT_THAT(log, HasSubstr("UUTFilter"));
+}
+
 TEST_F(RunTab, TextOutputPublishesItsUniqueIdAndTheConditions) {
     WritePlan({}, "Test('TestServicesStart', function() Report('id=', TestPlanGlobals.UniqueID, ' info=', "
                   "System.TestInfoString, ' fixture=', System.FixtureID) return 0 end)\n"

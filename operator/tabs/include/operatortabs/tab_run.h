@@ -156,6 +156,7 @@ private:
     void UnitChanged();
     bool ChecksBeforeRun();
     bool RunPlan();
+    void ReportRunError(const std::string& what);
     void Notify() { view_.FormChanged(); }
 
     ModuleContext& ctx_;

@@ -26,8 +26,8 @@ struct IUutConfiguration : com::IDispatch {
     virtual com::HRESULT GetInstanceID(com::LONG* instanceId) = 0;
     // Opens the instrument database and takes the unit's model and the serial number
     // known so far (may be empty). ok is non-zero on success.
-    virtual com::HRESULT Initialize(com::BSTR instrumentDatabasePath, com::LONG uutModelId, com::BSTR serialNumber,
-                                    com::SHORT* ok) = 0;
+    virtual com::HRESULT Initialize(com::BSTR instrumentDatabasePath, com::LONG uutModelId,
+                                    com::BSTR serialNumber, com::SHORT* ok) = 0;
     // Identifies the unit and brings its DeviceInstances row and detected options up to
     // date. result is 1 when nothing changed, 0 when the unit was (re)identified or its
     // rows changed.
