@@ -48,6 +48,15 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
     BuildMenu();
     app_.SetRunPages(&runPage_->tab(), nullptr);
     connect(runPage_, &RunPage::RunStateChanged, this, &COperatorInterfaceDlg::UpdateMenu);
+    // The record follows the Run page's fields when it is left, and the page the record when shown.
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (pages_->widget(index) == runPage_) {
+            runPage_->tab().TestInfoToForm();
+        } else {
+            runPage_->CollectFields();
+            runPage_->tab().FormToTestInfo();
+        }
+    });
     runPage_->tab().Initialize();
     UpdateMenu();
     resize(900, 560);

@@ -118,6 +118,18 @@ TEST_F(OperatorWindow, ExitKeepsTheFieldsForTheNextStartAndSavesTestInformation)
     EXPECT_THAT(Read(base / "TestPlan" / "$$$.TestInfo"), HasSubstr("Operator:           Bea\n"));
 }
 
+TEST_F(OperatorWindow, LeavingTheRunPageStoresItsFieldsAndShowingItReadsThem) {
+    operatormodule::COperatorInterfaceApp& app = StartApp();
+    COperatorInterfaceDlg window(app, prompt);
+    window.show();
+    window.runPage().tab().SetOperator("Eve");
+    window.pages().setCurrentIndex(2);
+    EXPECT_EQ(app.testInfo().Operator, "Eve");
+    app.testInfo().CustomerName = "Acme Metrology";
+    window.pages().setCurrentIndex(0);
+    EXPECT_EQ(window.runPage().tab().form().customer, "Acme Metrology");
+}
+
 TEST_F(OperatorWindow, AboutBoxesReadTheVersions) {
     std::ofstream(sandbox.home() / "vela.ini", std::ios::app)
         << "[VELA PROJECT VERSIONS]\nlm4065_cal=01.02\n";
