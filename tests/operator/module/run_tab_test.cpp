@@ -307,6 +307,18 @@ TEST_F(RunTab, AnErrorDuringStartIsLoggedAndEndsTheRun) {
     EXPECT_THAT(log, HasSubstr("UUTFilter"));
 }
 
+TEST_F(RunTab, AnOutputDirectoryThatCannotBeWrittenIsReportedAndTheRunStillJudged) {
+    std::filesystem::create_directories(base / "Output");
+    std::ofstream(base / "Output" / "LM-4065") << "a file where the model's directory belongs\n";
+    CTabRun& page = Page();
+    page.StartTestPlan();
+    EXPECT_EQ(page.display().lastResult, "UUT Passed");
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_THAT(prompt.boxes[0],
+                HasSubstr("could not be created in " + (base / "Output" / "LM-4065").string()));
+    EXPECT_THAT(Read(base / "Output" / "ErrorLog.txt"), HasSubstr("Text Reports - Error"));
+}
+
 TEST_F(RunTab, TextOutputPublishesItsUniqueIdAndTheConditions) {
     WritePlan({}, "Test('TestServicesStart', function() Report('id=', TestPlanGlobals.UniqueID, ' info=', "
                   "System.TestInfoString, ' fixture=', System.FixtureID) return 0 end)\n"
