@@ -1,5 +1,6 @@
 #include "platform/named_mapping.h"
 
+#include "mapping_creator.h"
 #include "platform/runtime_dir.h"
 #include "unique_fd.h"
 
@@ -20,8 +21,10 @@ namespace {
 using detail::ThrowErrno;
 using detail::UniqueFd;
 
-// Every open handle holds a shared flock on the file, so a file on which an exclusive
-// lock can be had has no handle open anywhere: its creator died without removing it.
+// A file that exists is opened as it is, whoever made it: a peer that follows only the
+// naming contract takes no locks and leaves no record. Only a file that this library's
+// creator record names, whose creator is gone and on which no handle of ours is open
+// (ours hold a shared flock) is taken for one a crashed creator left behind.
 
 enum class Outcome { Opened, Missing, Retry };
 
@@ -42,12 +45,15 @@ Outcome OpenExisting(const std::string& path, UniqueFd& opened) {
             return Outcome::Missing;
         ThrowErrno("cannot open " + path);
     }
-    if (TryFlock(fd.get(), LOCK_EX)) {
-        if (detail::IsSameFile(fd.get(), path) && ::unlink(path.c_str()) != 0 && errno != ENOENT)
-            ThrowErrno("cannot remove the abandoned " + path);
+    if (detail::CreatorIsGone(path, fd.get()) && TryFlock(fd.get(), LOCK_EX)) {
+        if (detail::IsSameFile(fd.get(), path)) {
+            if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+                ThrowErrno("cannot remove the abandoned " + path);
+            detail::RemoveCreatorRecord(path, fd.get());
+        }
         return Outcome::Retry;
     }
-    // Failing the shared lock means someone is removing an abandoned file right now;
+    // Failing the shared lock means one of ours is removing an abandoned file right now;
     // failing the path check means its creator closed it meanwhile.
     if (!TryFlock(fd.get(), LOCK_SH) || !detail::IsSameFile(fd.get(), path))
         return Outcome::Retry;
@@ -76,10 +82,13 @@ Outcome CreateNew(const std::string& dir, const std::string& path, std::size_t s
     // SIGBUS at the first write through a view.
     if (int error = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(size)); error != 0)
         detail::ThrowError(error, "cannot size " + path);
+    detail::WriteCreatorRecord(path, fd.get());
     if (::link(temporary.path.c_str(), path.c_str()) != 0) {
-        if (errno == EEXIST)
+        int error = errno;
+        detail::RemoveCreatorRecord(path, fd.get());
+        if (error == EEXIST)
             return Outcome::Retry;
-        ThrowErrno("cannot create " + path);
+        detail::ThrowError(error, "cannot create " + path);
     }
     created = std::move(fd);
     return Outcome::Opened;
@@ -171,8 +180,10 @@ void NamedMapping::Close() {
     if (fd_ < 0)
         return;
     // Removed before the lock goes with the descriptor, so nobody finds it ownerless.
-    if (creator_ && detail::IsSameFile(fd_, path_))
+    if (creator_ && detail::IsSameFile(fd_, path_)) {
         ::unlink(path_.c_str());
+        detail::RemoveCreatorRecord(path_, fd_);
+    }
     ::close(fd_);
     fd_ = -1;
 }

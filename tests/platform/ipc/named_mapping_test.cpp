@@ -122,6 +122,43 @@ TEST_F(NamedMappingTest, OpenHandleKeepsTheMappingOfAKilledCreator) {
     EXPECT_EQ(static_cast<unsigned char*>(again.MapView(10).data())[0], 0xAB);
 }
 
+// A peer that follows only the naming contract: it makes the file with its size and
+// takes no lock, leaves no creator record.
+void CreateAsContractPeer(const std::string& name, std::size_t size, unsigned char marker) {
+    fs::create_directories(MapFile(name).parent_path());
+    std::ofstream(MapFile(name), std::ios::binary)
+        << std::string(1, static_cast<char>(marker)) << std::string(size - 1, '\0');
+}
+
+TEST_F(NamedMappingTest, AFileOfAPeerWithoutLocksIsOpenedAsItIs) {
+    NamedMapping::Create("PREPARE", 1); // the map folder, as the runtime makes it
+    CreateAsContractPeer(kName, 28, 0x5A);
+    for (int open = 0; open < 2; ++open) {
+        NamedMapping opened = NamedMapping::Create(kName, 4096);
+        EXPECT_TRUE(opened.alreadyExisted());
+        EXPECT_EQ(opened.fileSize(), 28u);
+        EXPECT_EQ(static_cast<unsigned char*>(opened.MapView(28).data())[0], 0x5A);
+    }
+    EXPECT_TRUE(fs::exists(MapFile(kName))) << "a handle that did not create the file removed it";
+
+    // A record that names another file (an earlier one of the same name) proves nothing.
+    std::ofstream(MapFile(".creator-" + std::string(kName))) << "999999 1 1\n";
+    EXPECT_TRUE(NamedMapping::Create(kName, 4096).alreadyExisted());
+    EXPECT_TRUE(fs::exists(MapFile(kName)));
+}
+
+TEST_F(NamedMappingTest, TheCreatorRecordGoesWithItsMapping) {
+    fs::path record = MapFile(".creator-" + std::string(kName));
+    {
+        NamedMapping created = NamedMapping::Create(kName, 8);
+        EXPECT_TRUE(fs::exists(record));
+        NamedMapping::Create(kName, 8); // an opener leaves it in place
+        EXPECT_TRUE(fs::exists(record));
+    }
+    EXPECT_FALSE(fs::exists(record));
+    EXPECT_FALSE(fs::exists(MapFile(kName)));
+}
+
 TEST_F(NamedMappingTest, StillNamedUntilTheNameRefersToAnotherFile) {
     auto creator = std::make_unique<NamedMapping>(NamedMapping::Create(kName, 16));
     NamedMapping opener = NamedMapping::Create(kName, 16);

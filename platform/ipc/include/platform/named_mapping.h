@@ -2,8 +2,9 @@
 // $CORVID_RUNTIME_DIR/map/<name>, mapped shared and read/write.
 //
 // Like a named mapping of the paging file, the memory belongs to the handles open on it:
-// the process that created the file removes it when it closes its handle, and a file
-// left behind by a creator that died with no handle open elsewhere counts as absent.
+// the process that created the file removes it when it closes its handle. A file that
+// exists is opened as it is, whoever created it; only one that this library created, whose
+// creator died and that no handle of this library holds open counts as absent.
 #pragma once
 
 #include <cstddef>
