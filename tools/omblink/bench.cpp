@@ -11,6 +11,7 @@
 #include <functional>
 #include <sched.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -47,11 +48,16 @@ bool PinTo(pid_t pid, int cpu) {
 class ListenerProcess {
 public:
     ListenerProcess() {
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ < 0)
             throw std::runtime_error("fork failed");
         if (pid_ == 0) {
             signal(SIGTERM, StopChild);
+            // The listener ends with the bench, however the bench ends (a signal too); the
+            // check covers a parent that died before the request was made.
+            if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || ::getppid() != parent)
+                ::_exit(1);
             int status = 0;
             try {
                 Listener listener(ListenerRules{});

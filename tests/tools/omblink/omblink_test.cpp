@@ -37,6 +37,53 @@ protected:
     }
 };
 
+// A record as our own link serialises it (a WRITE of "*IDN?" at a fixed time).
+const std::string kFixedWrite = R"({"action":2,"board":0,"address":22,"time":{"status":0,"date":46363.5},)"
+                                R"("sent":{"type":5,"count":6,"hex":"2a49444e3f00"}})";
+const std::string kFixedWriteRaw = "02160082000000000000000070a3e6400002060005002a49444e3f00";
+
+ChildProcess StartContractPeer(const std::string& role, const std::string& hex) {
+    return ChildProcess::Spawn({"/usr/bin/python3", CONTRACT_PEER, role, hex});
+}
+
+TEST_F(OmblinkTest, APeerThatFollowsOnlyTheContractReportsToOurDebugger) {
+    ChildProcess listener = StartListener({"--count", "1"});
+    ChildProcess peer = StartContractPeer("send", kFixedWriteRaw);
+    std::string line;
+    ASSERT_TRUE(peer.ReadLine(line));
+    EXPECT_EQ(line, "1");
+    EXPECT_EQ(peer.Wait(), 0);
+    ASSERT_TRUE(listener.ReadLine(line));
+    EXPECT_EQ(nlohmann::json::parse(line)["raw"], kFixedWriteRaw);
+    EXPECT_EQ(listener.Wait(), 0);
+}
+
+TEST_F(OmblinkTest, OurDriverSideWorksWithADebuggerThatFollowsOnlyTheContract) {
+    ChildProcess peer = StartContractPeer("debugger", kFixedWriteRaw);
+    std::string line;
+    ASSERT_TRUE(peer.ReadLine(line));
+    ASSERT_EQ(line, "ready");
+    std::vector<std::string> fetched;
+    EXPECT_EQ(Run({"fetch"}, &fetched), 0);
+    ASSERT_EQ(fetched.size(), 1u);
+    EXPECT_EQ(nlohmann::json::parse(fetched[0])["raw"], kFixedWriteRaw) << "the replay record";
+    std::vector<std::string> answer;
+    EXPECT_EQ(Run({"send", kFixedWrite}, &answer), 0);
+    EXPECT_EQ(answer, std::vector<std::string>{R"({"answer":1})"});
+    ASSERT_TRUE(peer.ReadLine(line));
+    EXPECT_EQ(line, kFixedWriteRaw) << "the record as the peer read it from the mapping";
+    EXPECT_EQ(peer.Wait(), 0);
+}
+
+TEST_F(OmblinkTest, TheBenchListenerEndsWithTheBench) {
+    ChildProcess bench = ChildProcess::Spawn({kOmblink, "bench", "--count", "100000000"});
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(socketPath()); })) << "no bench listener";
+    bench.Kill(SIGKILL);
+    bench.Wait();
+    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(socketPath()); }))
+        << "the forked listener outlived the bench";
+}
+
 TEST_F(OmblinkTest, SentRecordsArePrintedByTheListenerWithTheirBytes) {
     ChildProcess listener = StartListener({"--count", "2"});
     std::vector<std::string> answer;
