@@ -150,8 +150,12 @@ TEST_F(FrameTest, TheProgressDisplayTakesFortyPercentOfTheBar) {
     Application();
     QStatusBar bar;
     bar.resize(500, 20);
+    auto* permanent = new QLabel(QStringLiteral("Ln 0, of 0"), &bar);
+    bar.addPermanentWidget(permanent);
+    bar.show();
     {
         StatusProgress progress(bar);
+        EXPECT_EQ(progress.Bar(), nullptr) << "nothing shown before an operation";
         progress.Begin("Opening file...", 10);
         ASSERT_NE(progress.Bar(), nullptr);
         EXPECT_EQ(progress.Text()->text(), "Opening file...");
@@ -162,9 +166,12 @@ TEST_F(FrameTest, TheProgressDisplayTakesFortyPercentOfTheBar) {
         EXPECT_EQ(progress.Bar()->value(), 2);
         progress.End();
         EXPECT_EQ(progress.Bar(), nullptr);
+        EXPECT_TRUE(permanent->isVisible()) << "the permanent pane stays";
         progress.Begin("Saving file...", 1);
+        EXPECT_EQ(progress.Bar()->value(), 0) << "a new operation starts afresh";
     } // the display goes with its owner
     EXPECT_TRUE(bar.findChildren<QProgressBar*>().isEmpty());
+    EXPECT_TRUE(permanent->isVisible());
 }
 
 } // namespace
