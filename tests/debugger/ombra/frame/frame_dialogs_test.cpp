@@ -5,6 +5,7 @@
 #include "ombra/command_edit_dialog.h"
 #include "ombra/go_to_line_dialog.h"
 #include "ombra/replace_options_dialog.h"
+#include "platform/qt_message_box.h"
 #include "status_progress.h"
 
 #include <QCheckBox>
@@ -144,6 +145,17 @@ TEST(QtPromptTest, AsksWithABoxOverTheWindowWithTheOrdinaryCursor) {
     EXPECT_TRUE(text.startsWith("Once deleted it cannot be undone.")) << text.toStdString();
     EXPECT_EQ(cursor, Qt::ArrowCursor);
     EXPECT_EQ(document.Commands().Count(), 0);
+}
+
+TEST_F(FrameTest, ABoxWithoutACaptionIsTitledWithTheProgramsName) {
+    Application();
+    const QString previous = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("ombra")); // as the program names itself
+    const auto box = platform::MakeQtMessageBox(debugger::Question{"Failed to load toolbar", ""});
+    EXPECT_EQ(box->windowTitle(), "ombra");
+    EXPECT_EQ(box->text(), "Failed to load toolbar");
+    EXPECT_EQ(platform::MakeQtMessageBox(debugger::Question{"text", "Notice"})->windowTitle(), "Notice");
+    QCoreApplication::setApplicationName(previous);
 }
 
 TEST_F(FrameTest, TheProgressDisplayTakesFortyPercentOfTheBar) {
