@@ -1,5 +1,6 @@
 #include "debugger/comparison.h"
 
+#include "debugger/list_text.h"
 #include "debugger/options.h"
 #include "debugger/prompt.h"
 
@@ -82,7 +83,7 @@ void AddSection(std::string& report, const char* heading, const std::string& exp
 }
 
 std::string ShortText(const CGPIBCommandInfo& command, BlockRole role) {
-    return BlockOf(command, role).GetString(false, kReportTextLimit);
+    return OneLineText(BlockOf(command, role).GetString(false, kReportTextLimit));
 }
 
 } // namespace

@@ -120,13 +120,18 @@ void Engine::AfterReport(bool wasPlaying) {
         StopPlayback(answer == MsgAnswer::Yes);
         return;
     }
-    if (playing_ && BreakHere()) {
-        if (!paused_)
-            TogglePause();
-        BringToFront();
-        prompt_.Ask("A breakpoint condition has been satisfied.\r\nThe debugger has been paused.",
-                    "Breakpoint condition detected", MsgButtons::Ok, MsgIcon::Information);
-    }
+    PauseAtBreakpoint();
+}
+
+bool Engine::PauseAtBreakpoint() {
+    if (!BreakHere())
+        return false;
+    if (!paused_)
+        TogglePause();
+    BringToFront();
+    prompt_.Ask("A breakpoint condition has been satisfied.\r\nThe debugger has been paused.",
+                "Breakpoint condition detected", MsgButtons::Ok, MsgIcon::Information);
+    return true;
 }
 
 bool Engine::BreakHere() const {

@@ -51,16 +51,38 @@ std::string CellText(const link::CGPIBCommandInfo& command, int column) {
     case 2:
         return std::string(link::ActionName(command.ActionCode()));
     case 3:
-        return command.Sent().GetString(false, kCellTextLimit);
+        return OneLineText(command.Sent().GetString(false, kCellTextLimit));
     case 4:
-        return command.Received().GetString(false, kCellTextLimit);
+        return OneLineText(command.Received().GetString(false, kCellTextLimit));
     case 5:
-        return command.Parameters().GetString(false, kCellTextLimit);
+        return OneLineText(command.Parameters().GetString(false, kCellTextLimit));
     case 6:
         return LocaleTimeText(command.Time().date);
     default:
         return {};
     }
+}
+
+std::string OneLineText(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\r') {
+            line += "\\r";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            line += escape;
+        } else {
+            line += c;
+        }
+    }
+    return line;
 }
 
 int IconIndex(const CommandItem& item, bool atPlaybackPosition) {

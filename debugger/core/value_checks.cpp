@@ -39,11 +39,15 @@ std::string_view Trimmed(std::string_view text) {
 
 std::optional<std::uint8_t> ParseBusAddress(std::string_view text) {
     const std::string_view digits = Trimmed(text);
-    if (digits.empty() || digits.size() > 2 ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos)
+    if (digits == "0")
+        return 0;
+    // Leading zeros do not count ("007" is 7); a zero is typed as the single digit.
+    const std::string_view significant = WithoutLeading(digits, "0");
+    if (significant.empty() || significant.size() > 2 ||
+        significant.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
-    const int value = std::stoi(std::string(digits));
-    if (value > 31 || (value == 0 && digits != "0"))
+    const int value = std::stoi(std::string(significant));
+    if (value > 31)
         return std::nullopt;
     return static_cast<std::uint8_t>(value);
 }

@@ -189,8 +189,12 @@ int Record(const Arguments& args) {
         if (parsed.insertAt > document->Commands().Count())
             throw UsageError{"--insert " + std::to_string(parsed.insertAt) +
                              " is past the end of the recording"};
-        // Recording inserts after the selected command.
-        document->Commands().Select(static_cast<int>(parsed.insertAt) - 1, false);
+        // Recording inserts after the selected command, or before the first without one
+        // (selecting -1 would mean the last command).
+        if (parsed.insertAt == 0)
+            document->Commands().ClearSelection();
+        else
+            document->Commands().Select(static_cast<int>(parsed.insertAt) - 1, false);
     }
 
     EventPrompt prompt;
@@ -300,11 +304,15 @@ int Play(const Arguments& args) {
         choice.start = debugger::PlaybackStart::atSelected;
     }
     const bool started = engine.StartPlayback(document, choice);
-    if (started)
+    if (started) {
         PrintJsonLine(Line({{"event", "listening"},
                             {"mode", "play"},
                             {"file", parsed.file},
                             {"commands", commands.Count()}}));
+        // The engine looks for breakpoints after each report; one on the first command
+        // played holds the driver before it reports anything.
+        engine.PauseAtBreakpoint();
+    }
     bool interrupted = false, idle = false;
     while (started && (engine.IsPlaying() || engine.IsPaused())) {
         if (!session.Turn()) {

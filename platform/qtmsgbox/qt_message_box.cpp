@@ -61,16 +61,26 @@ MsgAnswer AnswerOf(int button) {
 
 MessageBoxHandler previous;
 
+// A box without a caption is titled with the program's name; left empty, the window
+// system would give it a placeholder such as "Untitled".
+MessageBoxRequest Titled(const MessageBoxRequest& request) {
+    MessageBoxRequest titled = request;
+    if (titled.caption.empty())
+        titled.caption = QCoreApplication::applicationName().toStdString();
+    return titled;
+}
+
 } // namespace
 
 std::unique_ptr<QMessageBox> MakeQtMessageBox(const MessageBoxRequest& request, QWidget* parent) {
-    return std::make_unique<QMessageBox>(IconOf(request.icon), QString::fromStdString(request.caption),
-                                         QString::fromStdString(request.text), ButtonsOf(request.buttons),
+    const MessageBoxRequest titled = Titled(request);
+    return std::make_unique<QMessageBox>(IconOf(titled.icon), QString::fromStdString(titled.caption),
+                                         QString::fromStdString(titled.text), ButtonsOf(titled.buttons),
                                          parent);
 }
 
 MsgAnswer ShowQtMessageBox(const MessageBoxRequest& request, QWidget* parent) {
-    if (const std::optional<MsgAnswer> unattended = AnswerUnattended(request))
+    if (const std::optional<MsgAnswer> unattended = AnswerUnattended(Titled(request)))
         return *unattended;
     return AnswerOf(MakeQtMessageBox(request, parent ? parent : QApplication::activeWindow())->exec());
 }

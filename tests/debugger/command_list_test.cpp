@@ -66,6 +66,13 @@ TEST(CommandList, RowsEditedInAboveThePositionsMoveThemWithTheirRows) {
     EXPECT_EQ(SentOf(list, list.PlaybackPosition()), "next");
 }
 
+TEST(ListText, ControlCharactersShowAsEscapesOnOneLine) {
+    EXPECT_EQ(CellText(WriteCommand(1, "*CLS\n"), 3), "*CLS\\n");
+    EXPECT_EQ(CellText(testing::ReadCommand(1, "1.0\r\n"), 4), "1.0\\r\\n");
+    EXPECT_EQ(OneLineText("a\tb\x01\x7F\xB5"), "a\\tb\\x01\\x7F\xB5") << "bytes above 127 stay";
+    EXPECT_EQ(OneLineText("no breaks"), "no breaks");
+}
+
 TEST(ListText, CellsIconsAndColours) {
     CommandItem item{WriteCommand(13, std::string(300, 'x')), false};
     EXPECT_EQ(CellText(item.command, 0), "");

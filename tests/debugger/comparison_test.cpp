@@ -112,6 +112,11 @@ TEST_F(DifferenceReportTest, OnlyReceivedDataDifferingGivesOneSection) {
               std::string(kIntro) + "RECEIVED:\r\n\tExpected: 1.0\r\n\tReceived: 2.0\r\n\r\n");
 }
 
+TEST_F(DifferenceReportTest, ATerminatorShowsOnTheValuesLine) {
+    EXPECT_EQ(ReportOf(testing::WriteCommand(5, "*CLS\n"), testing::WriteCommand(5, "*CLS")),
+              std::string(kIntro) + "SENT:\r\n\tExpected: *CLS\\n\r\n\tReceived: *CLS\r\n\r\n");
+}
+
 TEST_F(DifferenceReportTest, LongTextsAreCutTo47CharactersAndDots) {
     const std::string fifty(50, 'x');
     const std::optional<std::string> report =

@@ -18,9 +18,12 @@ constexpr const char* kValueRefused = "The value entered is not correct for the 
 TEST(ValueChecks, BusAddresses) {
     EXPECT_EQ(ParseBusAddress(" 7 "), 7);
     EXPECT_EQ(ParseBusAddress("07"), 7);
+    EXPECT_EQ(ParseBusAddress("007"), 7);
+    EXPECT_EQ(ParseBusAddress(" 0031"), 31);
+    EXPECT_EQ(ParseBusAddress(std::string(40, '0') + "9"), 9);
     EXPECT_EQ(ParseBusAddress("0"), 0);
     EXPECT_EQ(ParseBusAddress("31"), 31);
-    for (const char* bad : {"32", "-1", "00", "", "7a", "+7", "1 2"})
+    for (const char* bad : {"32", "-1", "00", "000", "0032", "", "7a", "+7", "1 2", "0x7"})
         EXPECT_FALSE(ParseBusAddress(bad)) << bad;
 }
 

@@ -78,6 +78,15 @@ protected:
         return Json::parse(line);
     }
 
+    // The recording WRITE "A", WRITE "B", WRITE "C" at address 22.
+    void BuildThreeWrites() const {
+        std::ofstream(PathOf("three.jsonl"))
+            << "{\"action\":2,\"address\":22,\"sent\":{\"type\":5,\"count\":2,\"hex\":\"4100\"}}\n"
+            << "{\"action\":2,\"address\":22,\"sent\":{\"type\":5,\"count\":2,\"hex\":\"4200\"}}\n"
+            << "{\"action\":2,\"address\":22,\"sent\":{\"type\":5,\"count\":2,\"hex\":\"4300\"}}\n";
+        ASSERT_EQ(Run({"build", PathOf("three.jsonl"), PathOf("three.omr")}), 0);
+    }
+
     // The two-command recording WRITE "*IDN?", READ "FLUKE" at address 22.
     std::string BuildIdnRecording() const {
         std::ofstream(PathOf("idn.jsonl"))
@@ -218,6 +227,27 @@ TEST_F(OmrTest, RecordAppendsAndStopsOnSigterm) {
     EXPECT_EQ(saved["recorded"], 1);
 }
 
+TEST_F(OmrTest, RecordInsertsBeforeTheCommandNamed) {
+    BuildIdnRecording(); // *IDN?, FLUKE
+    for (const auto& [at, text] : {std::pair{"0", "*RST"}, {"2", "*CLS"}}) {
+        ChildProcess omr = Omr({"record", PathOf("idn.omr"), "--insert", at, "--count", "1"});
+        EXPECT_EQ(NextLine(omr)["event"], "listening");
+        ChildProcess driver = Driver([text = std::string(text)](link::CDebuggerLink& debugger) {
+            return Write(debugger, text) == 1 ? 0 : 1;
+        });
+        EXPECT_EQ(driver.Wait(), 0);
+        EXPECT_EQ(NextLine(omr)["event"], "saved");
+        EXPECT_EQ(omr.Wait(), 0);
+    }
+    std::vector<Json> lines;
+    ASSERT_EQ(Run({"dump", PathOf("idn.omr")}, &lines), 0);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0]["sent"]["hex"], "2a52535400") << "*RST before command 0";
+    EXPECT_EQ(lines[1]["sent"]["hex"], "2a49444e3f00");
+    EXPECT_EQ(lines[2]["sent"]["hex"], "2a434c5300") << "*CLS before command 2 (FLUKE)";
+    EXPECT_EQ(lines[3]["received"]["hex"], "464c554b4500");
+}
+
 TEST_F(OmrTest, PlayExitsZeroWhenTheDriverMatches) {
     ChildProcess omr = Omr({"play", BuildIdnRecording(), "--idle-timeout", "60"});
     EXPECT_EQ(NextLine(omr)["event"], "listening");
@@ -269,11 +299,7 @@ TEST_F(OmrTest, PlayGivesUpWhenNoDriverComes) {
 }
 
 TEST_F(OmrTest, BreakpointsHoldTheDriverUntilSignalled) {
-    std::ofstream(PathOf("three.jsonl"))
-        << "{\"action\":2,\"address\":22,\"sent\":{\"type\":5,\"count\":2,\"hex\":\"4100\"}}\n"
-        << "{\"action\":2,\"address\":22,\"sent\":{\"type\":5,\"count\":2,\"hex\":\"4200\"}}\n"
-        << "{\"action\":2,\"address\":22,\"sent\":{\"type\":5,\"count\":2,\"hex\":\"4300\"}}\n";
-    ASSERT_EQ(Run({"build", PathOf("three.jsonl"), PathOf("three.omr")}), 0);
+    BuildThreeWrites();
     ChildProcess omr = Omr({"play", PathOf("three.omr"), "--break", "1", "2"});
     EXPECT_EQ(NextLine(omr)["event"], "listening");
     ChildProcess driver = Driver([](link::CDebuggerLink& debugger) {
@@ -298,6 +324,28 @@ TEST_F(OmrTest, BreakpointsHoldTheDriverUntilSignalled) {
     EXPECT_EQ(NextLine(omr)["event"], "resumed");
     EXPECT_EQ(NextLine(omr)["caption"], "Playback Complete");
     EXPECT_EQ(NextLine(omr)["result"], "complete");
+    EXPECT_EQ(omr.Wait(), 0);
+    EXPECT_EQ(driver.Wait(), 0);
+}
+
+TEST_F(OmrTest, ABreakOnTheFirstCommandHoldsTheDriverBeforeItReports) {
+    BuildThreeWrites();
+    ChildProcess omr = Omr({"play", PathOf("three.omr"), "--break", "0"});
+    EXPECT_EQ(NextLine(omr)["event"], "listening");
+    EXPECT_EQ(NextLine(omr)["caption"], "Breakpoint condition detected");
+    ChildProcess driver = Driver([](link::CDebuggerLink& debugger) {
+        Write(debugger, "A");
+        Write(debugger, "B");
+        Write(debugger, "C");
+        return 0;
+    });
+    EXPECT_EQ(NextLine(omr)["event"], "held") << "before A is reported";
+    omr.Kill(SIGUSR1);
+    EXPECT_EQ(NextLine(omr)["event"], "resumed");
+    EXPECT_EQ(NextLine(omr)["caption"], "Playback Complete");
+    const Json end = NextLine(omr);
+    EXPECT_EQ(end["result"], "complete");
+    EXPECT_EQ(end["differences"], 0);
     EXPECT_EQ(omr.Wait(), 0);
     EXPECT_EQ(driver.Wait(), 0);
 }

@@ -40,6 +40,7 @@ CommandListView::CommandListView(debugger::CommandList& list, ListLayout layout,
     setShowGrid(false);
     setWordWrap(false);
     setIconSize(QSize(kCommandIconWidth, kCommandIconHeight));
+    setTabKeyNavigation(false); // Tab leaves the list; there are no cells to step through
 
     // The selection stays as visible when the list loses the focus.
     QPalette colours = palette();
@@ -125,6 +126,34 @@ void CommandListView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!list_.At(list_.SelectedIndex()))
         return;
     emit editRequested();
+}
+
+void CommandListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    const int left = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(left);
+}
+
+QModelIndex CommandListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const int rows = model_->rowCount();
+    if (rows == 0)
+        return {};
+    const int column = FirstShownColumn(*this);
+    switch (action) {
+    case MoveHome:
+        return model_->index(0, column);
+    case MoveEnd:
+        return model_->index(rows - 1, column);
+    case MoveLeft:
+    case MoveRight:
+        horizontalScrollBar()->triggerAction(action == MoveLeft ? QAbstractSlider::SliderSingleStepSub
+                                                                : QAbstractSlider::SliderSingleStepAdd);
+        return currentIndex();
+    default:
+        break;
+    }
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    return next.isValid() ? model_->index(next.row(), column) : next;
 }
 
 void CommandListView::RowInserted(int index) {
@@ -234,10 +263,7 @@ int CommandListView::RowsPerPage() const {
 
 void CommandListView::ScrollToRow(int row) {
     executeDelayedItemsLayout();
-    // Only up or down: the user's horizontal position stays.
-    const int left = horizontalScrollBar()->value();
     scrollTo(model_->index(row, FirstShownColumn(*this)), QAbstractItemView::EnsureVisible);
-    horizontalScrollBar()->setValue(left);
 }
 
 } // namespace corvid::ombra

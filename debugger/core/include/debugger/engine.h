@@ -109,6 +109,10 @@ public:
     void Stop(const RecordingDocument* active);
     void TogglePause();
     void RequestStep();
+    // While playing: when the command expected next carries a breakpoint, pause and say so.
+    // Run after every report; a front end that also stops before the first command played
+    // runs it once after starting. True when it paused.
+    bool PauseAtBreakpoint();
 
     // Command states for the active document view (null: none).
     CommandState RecordingCommand(const RecordingDocument* active) const;

@@ -25,8 +25,13 @@ const std::array<ListColumn, 7>& ListColumns();
 inline constexpr std::size_t kCellTextLimit = 255;
 
 // The text of a cell: empty for column 0, the bus address, the action name, the Sent,
-// Received and Parameters summaries, and the time of day in the user's locale.
+// Received and Parameters summaries (as one line), and the time of day in the user's locale.
 std::string CellText(const link::CGPIBCommandInfo& command, int column);
+
+// A value's text for a place that shows one line (a cell, a line of the difference report):
+// line feeds, carriage returns and tabs as \n, \r and \t, other control characters as
+// \xHH, so that a command's terminator is seen rather than breaking the line.
+std::string OneLineText(std::string_view text);
 
 // 4 with a comment, + 2 at the playback position, + 1 with a breakpoint.
 int IconIndex(const CommandItem& item, bool atPlaybackPosition);

@@ -8,7 +8,7 @@
 namespace corvid::debugger {
 
 // A GPIB bus address typed by the user: the trimmed text must be a decimal number from 0
-// to 31, and 0 only when typed as the single digit "0".
+// to 31 (leading zeros allowed, as in "007"), and 0 only when typed as the single digit "0".
 std::optional<std::uint8_t> ParseBusAddress(std::string_view text);
 
 // An integer value: the trimmed text may hold no letter, blank or punctuation other than

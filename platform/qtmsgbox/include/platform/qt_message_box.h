@@ -10,7 +10,8 @@ class QWidget;
 
 namespace corvid::platform {
 
-// The Qt box of a request, not yet shown: caption, text, buttons and icon as asked.
+// The Qt box of a request, not yet shown: caption, text, buttons and icon as asked; an
+// empty caption stands for the program's name (the application name).
 std::unique_ptr<QMessageBox> MakeQtMessageBox(const MessageBoxRequest& request, QWidget* parent = nullptr);
 
 // One modal Qt message box for the request, owned by parent (or the active window). An

@@ -199,8 +199,8 @@ TEST_F(ScenarioTest, AChangedScriptShowsTheDifferences) {
     const QString output = Run(changedScript_, {unplugged_});
     ASSERT_GE(prompt_.asked.size(), 1u);
     EXPECT_EQ(prompt_.asked[0].caption, "Differences found during playback");
-    EXPECT_NE(prompt_.asked[0].text.find("SENT:\r\n\tExpected: CONF:VOLT:DC 10\n\r\n"
-                                         "\tReceived: CONF:VOLT:DC 100\n\r\n"),
+    EXPECT_NE(prompt_.asked[0].text.find("SENT:\r\n\tExpected: CONF:VOLT:DC 10\\n\r\n"
+                                         "\tReceived: CONF:VOLT:DC 100\\n\r\n"),
               std::string::npos)
         << prompt_.asked[0].text;
     EXPECT_EQ(output, live); // the recorded answers were handed out all the same

@@ -53,7 +53,7 @@ TEST_F(CommandEditDialogTest, ReplaceModeHasItsOwnTitle) {
 }
 
 TEST_F(CommandEditDialogTest, AcceptsBusAddressesFromZeroToThirtyOne) {
-    for (const auto& [typed, address] : {std::pair{" 7 ", 7}, {"07", 7}, {"0", 0}, {"31", 31}}) {
+    for (const auto& [typed, address] : {std::pair{" 7 ", 7}, {"07", 7}, {"007", 7}, {"0", 0}, {"31", 31}}) {
         CommandEditDialog dialog(WriteCommand(5, "x"), CommandDialog::Mode::edit, prompt);
         dialog.busAddressEdit()->setText(QString::fromLatin1(typed));
         dialog.accept();

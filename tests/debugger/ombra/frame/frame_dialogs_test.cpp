@@ -5,6 +5,7 @@
 #include "ombra/command_edit_dialog.h"
 #include "ombra/go_to_line_dialog.h"
 #include "ombra/replace_options_dialog.h"
+#include "platform/qt_message_box.h"
 #include "status_progress.h"
 
 #include <QCheckBox>
@@ -146,12 +147,27 @@ TEST(QtPromptTest, AsksWithABoxOverTheWindowWithTheOrdinaryCursor) {
     EXPECT_EQ(document.Commands().Count(), 0);
 }
 
+TEST_F(FrameTest, ABoxWithoutACaptionIsTitledWithTheProgramsName) {
+    Application();
+    const QString previous = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("ombra")); // as the program names itself
+    const auto box = platform::MakeQtMessageBox(debugger::Question{"Failed to load toolbar", ""});
+    EXPECT_EQ(box->windowTitle(), "ombra");
+    EXPECT_EQ(box->text(), "Failed to load toolbar");
+    EXPECT_EQ(platform::MakeQtMessageBox(debugger::Question{"text", "Notice"})->windowTitle(), "Notice");
+    QCoreApplication::setApplicationName(previous);
+}
+
 TEST_F(FrameTest, TheProgressDisplayTakesFortyPercentOfTheBar) {
     Application();
     QStatusBar bar;
     bar.resize(500, 20);
+    auto* permanent = new QLabel(QStringLiteral("Ln 0, of 0"), &bar);
+    bar.addPermanentWidget(permanent);
+    bar.show();
     {
         StatusProgress progress(bar);
+        EXPECT_EQ(progress.Bar(), nullptr) << "nothing shown before an operation";
         progress.Begin("Opening file...", 10);
         ASSERT_NE(progress.Bar(), nullptr);
         EXPECT_EQ(progress.Text()->text(), "Opening file...");
@@ -162,9 +178,12 @@ TEST_F(FrameTest, TheProgressDisplayTakesFortyPercentOfTheBar) {
         EXPECT_EQ(progress.Bar()->value(), 2);
         progress.End();
         EXPECT_EQ(progress.Bar(), nullptr);
+        EXPECT_TRUE(permanent->isVisible()) << "the permanent pane stays";
         progress.Begin("Saving file...", 1);
+        EXPECT_EQ(progress.Bar()->value(), 0) << "a new operation starts afresh";
     } // the display goes with its owner
     EXPECT_TRUE(bar.findChildren<QProgressBar*>().isEmpty());
+    EXPECT_TRUE(permanent->isVisible());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <fstream>
@@ -190,6 +191,27 @@ TEST_F(FrameTest, ExportWritesTheProposedTextFile) {
     content << text.rdbuf();
     EXPECT_EQ(content.str(), "1\tWRITE\t\tMEAS?\t\r\n2\tREAD\t1.5\t\t\r\n");
     EXPECT_EQ(prompt.asked.back().caption, "Export Successful");
+}
+
+TEST_F(FrameTest, TheLineIndicatorStaysAfterEveryProgressDisplay) {
+    Open();
+    frame->show();
+    const auto indicatorShown = [this] {
+        return frame->LineIndicatorPane()->isVisibleTo(frame.get()) &&
+               frame->LineIndicatorPane()->isVisible();
+    };
+    ASSERT_TRUE(indicatorShown());
+    DocumentWindow* window = DocumentWith(2, 0);
+    answerDialog = ChooseFile(TempFile("rec.omr"));
+    ASSERT_TRUE(frame->SaveDocument(*window, false));
+    EXPECT_TRUE(indicatorShown()) << "after saving";
+    answerDialog = ChooseFile(TempFile("rec.txt"));
+    Act(kExport).trigger();
+    EXPECT_TRUE(indicatorShown()) << "after exporting";
+    window->close();
+    ASSERT_NE(frame->OpenDocument(QString::fromStdString(TempFile("rec.omr"))), nullptr);
+    EXPECT_TRUE(indicatorShown()) << "after opening";
+    EXPECT_EQ(frame->LineIndicatorPane()->text(), "Ln 0, of 2                   ");
 }
 
 TEST_F(FrameTest, OptionsAreKeptBetweenRuns) {

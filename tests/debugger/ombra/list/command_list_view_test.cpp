@@ -10,6 +10,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <set>
+#include <tuple>
 
 namespace corvid::ombra::testing {
 namespace {
@@ -46,6 +47,7 @@ TEST_F(CommandListViewTest, CellTextsOfValueBlocks) {
     list.Insert(Item(link::CGPIBCommandInfo(0, 7, link::actionWrite, nullptr, &text, nullptr)), -1, false,
                 false);
     list.Insert(Item(link::CGPIBCommandInfo(0, 7, 17, nullptr, nullptr, nullptr)), -1, false, false);
+    list.Insert(Item(WriteCommand(7, "*CLS\n")), -1, false, false);
     CommandListView view(list, ListLayout::document);
 
     EXPECT_EQ(view.CellText(0, 0), QString());
@@ -58,7 +60,9 @@ TEST_F(CommandListViewTest, CellTextsOfValueBlocks) {
     EXPECT_EQ(view.CellText(1, 4), QString());
     EXPECT_EQ(view.CellText(2, 2), "UNKNOWN");
     EXPECT_FALSE(view.CellText(0, 6).isEmpty()); // the time of day
-    EXPECT_EQ(view.CellText(3, 1), QString());   // no such row
+    // A terminator would make the cell two lines, drawn cut with an ellipsis.
+    EXPECT_EQ(view.CellText(3, 3), "*CLS\\n");
+    EXPECT_EQ(view.CellText(4, 1), QString()); // no such row
 }
 
 TEST_F(CommandListViewTest, ColumnsOfTheDocumentLayout) {
@@ -131,6 +135,39 @@ TEST_F(CommandListViewTest, UserSelectionGoesToTheList) {
     EXPECT_EQ(list.SelectedIndex(), -1);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.takeFirst().at(0).toInt(), -1);
+}
+
+TEST_F(CommandListViewTest, KeysMoveBetweenRowsAndNeverScrollTheIconColumnAway) {
+    Fill(list, 50);
+    CommandListView view(list, ListLayout::document);
+    view.resize(300, 200); // narrower than the columns: the list scrolls sideways
+    view.show();
+    QApplication::processEvents();
+    QScrollBar& sideways = *view.horizontalScrollBar();
+    ASSERT_GT(sideways.maximum(), 0);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, CellCentre(view, 2, 1));
+    ASSERT_EQ(list.SelectedIndex(), 2);
+
+    for (const auto& [key, modifiers, row] : {std::tuple{Qt::Key_End, Qt::NoModifier, 49},
+                                              {Qt::Key_Home, Qt::NoModifier, 0},
+                                              {Qt::Key_End, Qt::ControlModifier, 49},
+                                              {Qt::Key_Home, Qt::ControlModifier, 0}}) {
+        SCOPED_TRACE(QKeySequence(key | modifiers).toString().toStdString());
+        QTest::keyClick(view.viewport(), key, modifiers);
+        EXPECT_EQ(list.SelectedIndex(), row);
+        EXPECT_TRUE(RowVisible(view, row));
+        EXPECT_EQ(sideways.value(), 0) << "the icon column stays in view";
+    }
+    // Left and Right scroll sideways; the rows keep their place and the selection.
+    QTest::keyClick(view.viewport(), Qt::Key_Right);
+    EXPECT_GT(sideways.value(), 0);
+    EXPECT_EQ(list.SelectedIndex(), 0);
+    const int scrolled = sideways.value();
+    QTest::keyClick(view.viewport(), Qt::Key_Down);
+    EXPECT_EQ(list.SelectedIndex(), 1);
+    EXPECT_EQ(sideways.value(), scrolled) << "moving a row does not scroll sideways";
+    QTest::keyClick(view.viewport(), Qt::Key_Left);
+    EXPECT_LT(sideways.value(), scrolled);
 }
 
 TEST_F(CommandListViewTest, ListSelectionShowsInTheView) {

@@ -40,6 +40,9 @@ public:
     QColor CellForeground(int row) const;
     QColor CellBackground(int row) const;
 
+    // Rows are scrolled into view up or down only: the horizontal position stays the user's.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = QAbstractItemView::EnsureVisible) override;
+
 signals:
     // Double click on an editable cell while the list is neither played nor recorded.
     void editRequested();
@@ -52,6 +55,9 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Keys move between rows, as in a list: Home and End (with or without Ctrl) go to the
+    // first and last row, Left and Right scroll sideways.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     // debugger::ListObserver
