@@ -118,9 +118,11 @@ bool TestExecutive::RunTest(VTestHandle handle) {
         return false;
     }
     inRunTest_ = true;
-    bool ran = RunTestOnce(handle);
-    inRunTest_ = false;
-    return ran;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } const reset{inRunTest_};
+    return RunTestOnce(handle);
 }
 
 bool TestExecutive::RunTestOnce(VTestHandle handle) {
