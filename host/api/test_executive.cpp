@@ -29,18 +29,22 @@ TestExecutive::TestExecutive() {
 }
 
 bool TestExecutive::Load(const std::string& path) {
-    if (running_) {
-        lastError_ = "a test is running";
+    if (Busy())
         return false;
-    }
     Unload();
     abortRequested_ = 0;
+    // The plan's top level runs now and may loop: the operator's abort ends it as it ends a test.
+    loading_ = true;
+    lastIdle_ = std::chrono::steady_clock::now();
     try {
         suite_ = std::make_unique<TestSuite>(path, *this);
     } catch (const std::exception& e) {
+        loading_ = false;
+        abortRequested_ = 0; // an abort of the load is spent with it
         lastError_ = e.what();
         return false;
     }
+    loading_ = false;
     suiteId_ = nextSuiteId_++;
     DefineGlobals();
     lastError_.clear();
@@ -54,11 +58,19 @@ void TestExecutive::DefineGlobals() {
     }
 }
 
-bool TestExecutive::Unload() {
-    if (running_) {
+bool TestExecutive::Busy() {
+    if (loading_)
+        lastError_ = "a test plan is loading";
+    else if (running_)
         lastError_ = "a test is running";
+    else
         return false;
-    }
+    return true;
+}
+
+bool TestExecutive::Unload() {
+    if (Busy())
+        return false;
     EndSequence();
     suite_.reset();
     suiteId_ = 0;
@@ -95,7 +107,9 @@ PlanTest* TestExecutive::Test(VTestHandle handle) {
 }
 
 bool TestExecutive::RunTest(VTestHandle handle) {
-    if (running_) {
+    if (Busy())
+        return false;
+    if (inRunTest_) { // from a callback of the test that is starting or ending
         lastError_ = "a test is running";
         return false;
     }
@@ -103,6 +117,15 @@ bool TestExecutive::RunTest(VTestHandle handle) {
         lastError_ = "no such test";
         return false;
     }
+    inRunTest_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } const reset{inRunTest_};
+    return RunTestOnce(handle);
+}
+
+bool TestExecutive::RunTestOnce(VTestHandle handle) {
     BeginSequence();
     callbacks_.testBegin.Call(handle);
     PlanTest* test = Test(handle); // a callback may have unloaded the plan
@@ -131,6 +154,7 @@ void TestExecutive::BeginSequence() {
     if (inSequence_)
         return;
     inSequence_ = true;
+    abortRequested_ = 0; // one asked for while no sequence ran is not this sequence's
     callbacks_.sequenceBegin.Call();
 }
 
@@ -221,7 +245,7 @@ void TestExecutive::Idle() {
 }
 
 std::string TestExecutive::Interruption() {
-    if (!running_)
+    if (!running_ && !loading_)
         return {};
     Idle();
     return abortRequested_ ? "Aborted by the operator" : "";

@@ -57,6 +57,9 @@ public:
 
 private:
     TestExecutive();
+    // Sets the last error and answers true while a plan loads or a test's body runs.
+    bool Busy();
+    bool RunTestOnce(VTestHandle handle);
     void BeginSequence();
     void EndSequence();
     void DefineGlobals();
@@ -69,7 +72,9 @@ private:
     std::intptr_t nextSuiteId_ = 1;
     std::string selectedVariant_;
     bool inSequence_ = false;
-    bool running_ = false;
+    bool running_ = false;   // a test's body runs
+    bool inRunTest_ = false; // from the test-begin to the test-end callbacks
+    bool loading_ = false;   // the plan's top level runs
     bool stopAfterTest_ = false;
     bool lastTestErrored_ = false;
     std::string lastError_;

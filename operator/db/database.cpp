@@ -101,7 +101,7 @@ std::string Database::Translate(const std::string& jetSql) {
 std::optional<std::vector<std::string>> Database::ColumnsOf(const std::string& table) {
     if (!HasTable(table))
         return std::nullopt;
-    detail::Statement statement(db_, "SELECT name FROM pragma_table_info(?1)", table);
+    detail::Statement statement(db_, "SELECT name FROM pragma_table_xinfo(?1)", table);
     statement.Bind(1, Value(table));
     std::vector<std::string> columns;
     while (statement.Step())

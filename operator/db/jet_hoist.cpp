@@ -29,6 +29,16 @@ bool SameName(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
+// A bare rowid belongs to whichever table of the nearest scope has one, which a list of
+// declared columns cannot tell.
+bool IsRowidName(const std::string& name) {
+    return SameName(name, "rowid") || SameName(name, "oid") || SameName(name, "_rowid_");
+}
+
+// Words that end a SELECT's WHERE clause, or join another SELECT to it.
+constexpr std::initializer_list<const char*> kClauseEnds = {
+    "GROUP", "ORDER", "LIMIT", "OFFSET", "HAVING", "WINDOW", "UNION", "EXCEPT", "INTERSECT", "RETURNING"};
+
 struct TableRef {
     std::string alias; // the alias, or the table's name when it has none
     std::vector<std::string> columns;
@@ -107,6 +117,8 @@ public:
                 j = s_.Match(j);
                 continue;
             }
+            if (s_[j].kind == Kind::DoubleString)
+                return true; // a name where one resolves, else a text
             if (!IsName(s_[j]))
                 continue;
             if (s_.Sym(j + 1, "("))
@@ -117,7 +129,7 @@ public:
                 j += 2;
                 continue;
             }
-            if (ScopeOfColumn(NameOf(s_[j]), chain) == 0)
+            if (IsRowidName(NameOf(s_[j])) || ScopeOfColumn(NameOf(s_[j]), chain) == 0)
                 return true;
         }
         return false;
@@ -226,6 +238,8 @@ public:
     }
 
 private:
+    bool IsClauseEnd(size_t q) const { return s_.Sym(q, ")") || s_.Sym(q, ";") || s_.WordIn(q, kClauseEnds); }
+
     // The start of the WHERE conjunct that holds the IN at k, or kNone when the IN is
     // not a conjunct of a WHERE clause made of ANDs only.
     size_t ConjunctStart(size_t k) const {
@@ -237,7 +251,11 @@ private:
                 continue;
             }
             if (s_.Sym(j, "(") || s_.Sym(j, ",") ||
-                s_.WordIn(j, {"OR", "CASE", "BETWEEN", "ON", "SELECT", "SET"}))
+                s_.WordIn(j, {"OR", "CASE", "BETWEEN", "ON", "SELECT", "SET", "FROM", "JOIN"}) ||
+                s_.WordIn(j, kClauseEnds))
+                return SqlTokens::kNone;
+            // NOT and ESCAPE bind looser than IN: in the IN's own conjunct it would be their operand.
+            if (boundary == SqlTokens::kNone && s_.WordIn(j, {"NOT", "ESCAPE"}))
                 return SqlTokens::kNone;
             if (s_.Word(j, "WHERE") || s_.Word(j, "AND")) {
                 if (boundary == SqlTokens::kNone)
@@ -248,13 +266,15 @@ private:
                 }
             }
         }
-        if (!inWhere || boundary + 1 >= k || s_.Word(boundary + 1, "NOT"))
+        if (!inWhere || boundary + 1 >= k)
+            return SqlTokens::kNone;
+        // The IN must be the whole conjunct, not an operand of "= False" or "IS NULL".
+        size_t after = s_.Match(k + 1) + 1;
+        if (after < s_.size() && !s_.Word(after, "AND") && !IsClauseEnd(after))
             return SqlTokens::kNone;
         // The rest of the clause must not turn the ANDs into something else either.
-        for (size_t q = s_.Match(k + 1) + 1; q < s_.size(); ++q) {
-            if (s_.Sym(q, ")") || s_.Sym(q, ";") ||
-                s_.WordIn(q,
-                          {"GROUP", "ORDER", "LIMIT", "HAVING", "UNION", "EXCEPT", "INTERSECT", "RETURNING"}))
+        for (size_t q = after; q < s_.size(); ++q) {
+            if (IsClauseEnd(q))
                 break;
             if (s_.WordIn(q, {"OR", "CASE", "BETWEEN"}))
                 return SqlTokens::kNone;
@@ -296,7 +316,9 @@ private:
         std::vector<std::pair<size_t, size_t>> parts;
         size_t start = from;
         for (size_t q = from; q < to; ++q) {
-            if (s_.WordIn(q, {"OR", "CASE", "BETWEEN"}))
+            // A LIMIT, an ORDER BY, a grouping or a compound SELECT after the WHERE: the
+            // subquery is more than a filter of its table.
+            if (s_.WordIn(q, {"OR", "CASE", "BETWEEN"}) || IsClauseEnd(q))
                 return {};
             if (s_.Sym(q, "(") && s_.Match(q) != SqlTokens::kNone) {
                 q = s_.Match(q);
@@ -313,13 +335,21 @@ private:
         return parts;
     }
 
+    // A bare "?" takes the next value by its place, which moving text would change.
+    bool HasPositionalParameter(size_t from, size_t to) const {
+        for (size_t q = from; q < to; ++q)
+            if (s_[q].kind == Kind::Parameter && s_[q].text == "?")
+                return true;
+        return false;
+    }
+
     bool TryAt(size_t k, std::string& out) {
         size_t open = k + 1;
         size_t close = s_.Match(open);
         if (close == SqlTokens::kNone)
             return false;
         size_t conjunct = ConjunctStart(k);
-        if (conjunct == SqlTokens::kNone)
+        if (conjunct == SqlTokens::kNone || HasPositionalParameter(conjunct, close))
             return false;
         TableRef table;
         size_t where = ParseSubquery(open, table);

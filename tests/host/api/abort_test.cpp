@@ -1,4 +1,5 @@
-// The operator's abort: a running test ends errored, in plain Lua and while it waits.
+// The operator's abort: a running test ends errored, in plain Lua and while it waits; a
+// plan's top level ends the same way while it loads.
 #include "host_fixture.h"
 
 namespace corvid::host::testing {
@@ -76,6 +77,53 @@ TEST_F(HostTest, ATestCannotRunWhileAnotherRuns) {
     VRunTest(Find("Outer"));
     EXPECT_EQ(nested, 0);
     EXPECT_EQ(VTestJudgment(Find("Outer")), 0);
+}
+
+TEST_F(HostTest, AnAbortEndsAnEndlessLoopAtThePlansTopLevel) {
+    HalcyonSetIdleProc([](void*) { UtaSetOperatorAbort(1); }, nullptr);
+    std::string plan = WritePlan("while true do pcall(function() end) end\n", "spin.lua");
+    EXPECT_EQ(VLoadTestsuite(plan.c_str()) & 0xFFFF, 0u);
+    EXPECT_THAT(HalcyonLastError(), HasSubstr("Aborted by the operator"));
+    EXPECT_EQ(VGetState(), 0);
+    // The abort went with the load: the next plan loads and runs.
+    HalcyonSetIdleProc(nullptr, nullptr);
+    Load(R"lua(Test("A", function() return 0 end))lua");
+    VRunTest(Find("A"));
+    EXPECT_EQ(UtaExcRegIsError(0), 0);
+}
+
+TEST_F(HostTest, AnAbortAskedForWhileNoSequenceRunsDoesNotAbortTheNext) {
+    Load(R"lua(Test("A", function() return 0 end))lua");
+    UtaSetOperatorAbort(1);
+    VRunTest(Find("A"));
+    EXPECT_EQ(UtaExcRegIsError(0), 0);
+    VStopSequence();
+    EXPECT_EQ(events.back(), "sequence end 0");
+}
+
+int nestedResult = -1;
+
+void RunInnerFromCallback(VTestHandle test) {
+    if (std::string_view(VGetTestName(test)) == "Outer")
+        nestedResult = VRunTest(VFindTest("", "Inner"));
+}
+
+TEST_F(HostTest, TheCallbacksOfATestCannotStartAnother) {
+    Load(R"lua(
+        Test("Outer", function() return 0 end)
+        Test("Inner", function() return 0 end)
+    )lua");
+    for (auto registerProc : {&VRegisterTestBegin, &VRegisterTestEnd}) {
+        nestedResult = -1;
+        events.clear();
+        registerProc(&RunInnerFromCallback);
+        VRunTest(Find("Outer"));
+        VUnregisterTestBegin(&RunInnerFromCallback);
+        VUnregisterTestEnd(&RunInnerFromCallback);
+        EXPECT_EQ(nestedResult, 0);
+        EXPECT_THAT(events, ::testing::Not(::testing::Contains("test begin Inner")));
+        EXPECT_EQ(VTestJudgment(Find("Outer")), 0);
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "com/module.h"
 #include "testsupport/sandbox.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
@@ -67,6 +68,17 @@ TEST_F(HalcyonRun, AFailingTestFailsTheRun) {
     EXPECT_THAT(run.output, HasSubstr("Broken                                   ERROR\n"));
     EXPECT_THAT(run.output, HasSubstr("Overall: FAILED"));
     EXPECT_EQ(Run({plan, "--test", "good"}).status, 0);
+}
+
+TEST_F(HalcyonRun, AnInterruptEndsAPlanThatLoopsWhileItLoads) {
+    std::string plan = (sandbox.home() / "spin.lua").string();
+    std::ofstream(plan) << "Report('loading')\nwhile true do end\n";
+    auto child = corvid::testing::ChildProcess::Spawn({HALCYON_PROGRAM, "run", plan});
+    std::string line;
+    ASSERT_TRUE(child.ReadLine(line));
+    ASSERT_EQ(line, "loading");
+    child.Kill(SIGINT);
+    EXPECT_EQ(child.Wait(), 2);
 }
 
 #ifdef FARLINK_MODULE

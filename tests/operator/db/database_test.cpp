@@ -141,14 +141,15 @@ TEST_F(SchemaTest, ASchemaIsNotCreatedTwice) {
 // question about the outer row only; the engine must see it outside the subquery.
 TEST_F(SchemaTest, OuterRowConditionsLeaveInSubqueries) {
     std::string sql = db->Translate(
-        "SELECT DSGID FROM [__sys_Test_requires_DSG] AS DSG_1 WHERE TestPlanID = 1 AND TestID IN (Select ID "
+        "SELECT DSGID FROM [__sys_Test_requires_DSG] AS DSG_1 WHERE TestPlanID IS NOT NULL AND TestID IN "
+        "(Select ID "
         "from "
         "UUTFilter where Type = 1 AND DSGID NOT IN (Select DSGID from [__sys_Test_requires_DSG] where TestID "
         "= "
         "DSG_1.TestID AND OptGrpID IN (Select ID from UUTFilter where Type = 3)) AND UUTInstanceID = 4)");
     EXPECT_EQ(
         sql,
-        "SELECT DSGID FROM [__sys_Test_requires_DSG] AS DSG_1 WHERE TestPlanID = 1 AND (DSGID NOT IN "
+        "SELECT DSGID FROM [__sys_Test_requires_DSG] AS DSG_1 WHERE TestPlanID IS NOT NULL AND (DSGID NOT IN "
         "(Select DSGID from [__sys_Test_requires_DSG] where TestID = DSG_1.TestID AND OptGrpID IN (Select "
         "ID from UUTFilter where Type = 3))) AND TestID IN (Select ID from UUTFilter WHERE Type = 1 AND "
         "UUTInstanceID = 4 )");
@@ -166,6 +167,24 @@ TEST_F(SchemaTest, ConditionsThatMightUseTheSubquerysRowStay) {
         "SELECT 1 FROM UUTFilter AS f WHERE f.Type = 2 OR f.ID IN (SELECT TestID FROM __sys_Tests WHERE "
         "f.Type = 1)",
         "SELECT 1 FROM UUTFilter AS f WHERE f.ID IN (SELECT TestID FROM __sys_Tests WHERE abs(f.Type) = 1)",
+        // the subquery's rowid; the IN as an operand; a subquery that is more than a filter
+        "SELECT 1 FROM UUTFilter AS f WHERE f.ID IN (SELECT TestID FROM __sys_Tests WHERE rowid = 1)",
+        "SELECT 1 FROM UUTFilter AS f WHERE f.ID IN (SELECT TestID FROM __sys_Tests WHERE f.Type = 1) = 0",
+        "SELECT 1 FROM UUTFilter AS f WHERE f.ID IN (SELECT TestID FROM __sys_Tests WHERE f.Type = 1 LIMIT "
+        "1)",
+        "SELECT 1 FROM UUTFilter AS f WHERE f.ID IN (SELECT TestID FROM __sys_Tests WHERE f.Type = 1 ORDER "
+        "BY "
+        "Name)",
+        "SELECT 1 FROM UUTFilter AS f WHERE f.ID IN (SELECT TestID FROM __sys_Tests WHERE f.Type = 1 GROUP "
+        "BY "
+        "TestID)",
+        "SELECT 1 FROM UUTFilter AS f WHERE f.ID IN (SELECT TestID FROM __sys_Tests WHERE f.Type = 1 UNION "
+        "SELECT 2)",
+        // an IN in HAVING, and a positional parameter that moving would renumber
+        "SELECT Type FROM UUTFilter AS f GROUP BY Type HAVING 1 AND f.Type IN (SELECT TestID FROM "
+        "__sys_Tests "
+        "WHERE f.Type = 1)",
+        "SELECT 1 FROM UUTFilter AS f WHERE ? IN (SELECT TestID FROM __sys_Tests WHERE f.Type = ?)",
     };
     for (const std::string& sql : unchanged)
         EXPECT_EQ(db->Translate(sql), sql);

@@ -64,7 +64,8 @@ public:
     Recordset OpenQuery(const std::string& name, const Parameters& params = {});
 
     bool HasTable(const std::string& name);
-    // The column names of a table or view, or nullopt when there is none of that name.
+    // The column names of a table or view (hidden and generated ones too), or nullopt when
+    // there is none of that name.
     std::optional<std::vector<std::string>> ColumnsOf(const std::string& table);
     std::vector<std::string> TableNames(bool includeSystemObjects = false);
 
