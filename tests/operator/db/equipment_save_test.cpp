@@ -1,6 +1,5 @@
-// Saving equipment items on the demo station: interface rows created from the model's
-// defaults, declared options, the model-wide interval, new instances and the station's
-// installed instances.
+// Writing equipment items back on the demo station: interface rows, settings, declared
+// options, the instance row with the model-wide interval, and station links.
 #include "db_fixture.h"
 #include "operatordb/db_error.h"
 #include "operatordb/equipment_item.h"
@@ -22,139 +21,177 @@ protected:
         LoadEquipmentItem(*db, item, kTestPlan, dsg, -1, instance, "");
         return item;
     }
+    // The fields as the tab shows them for a loaded item.
     static EquipmentFields FieldsOf(const EquipmentItem& item) {
-        return {item.interfaceType,
-                item.gpibBoard,
-                item.gpibAddress,
-                item.serialPort,
-                item.lastCalibration,
-                item.nextCalibration,
-                std::to_string(item.calibrationInterval),
-                item.traceNumber};
+        EquipmentFields fields;
+        fields.interfaceType = item.interfaceType;
+        fields.board = item.interfaceType == kInterfaceVxi ? item.vxiBoardAddress : item.gpibBoard;
+        fields.address = item.interfaceType == kInterfaceVxi ? item.vxiLogicalAddress : item.gpibAddress;
+        fields.port = item.serialPort;
+        fields.lastCalibration = item.lastCalibration;
+        fields.nextCalibration = item.nextCalibration;
+        fields.interval = std::to_string(item.calibrationInterval);
+        fields.traceNumber = item.traceNumber;
+        return fields;
     }
+    int64_t Int(const std::string& sql) { return Scalar(sql).AsInteger(); }
 };
 
-TEST_F(EquipmentSaveTest, CreatingInterfaceRowsCopiesModelDefaultsAndKeepsExistingRows) {
-    db->Execute("DELETE FROM InterfaceData_GPIB WHERE InstanceID = 4");
-    db->Execute("UPDATE InterfaceData_RS232 SET PortAddress = 3 WHERE InstanceID = 5");
-    CreateInterfaceRows(*db, kMultimeterModel, 4, kInterfaceGpib | kInterfaceVxi, true);
-    CreateInterfaceRows(*db, kMultimeterModel, 5, kInterfaceRs232, true);
-    CreateInterfaceRows(*db, kMultimeterModel, 5, kInterfaceRs232, false);
-    EXPECT_EQ(Scalar("SELECT Address1 * 100 + Timeout FROM InterfaceData_GPIB WHERE InstanceID = 4 "
-                     "AND TempInterface")
-                  .AsInteger(),
-              2213);
-    EXPECT_EQ(Count("InterfaceData_GPIB", "InstanceID = 4"), 1);
-    EXPECT_EQ(Count("InterfaceData_VXI", "InstanceID = 4"), 0); // the model has no VXI defaults
-    EXPECT_EQ(Scalar("SELECT PortAddress FROM InterfaceData_RS232 WHERE InstanceID = 5 AND TempInterface")
-                  .AsInteger(),
-              3);
-    EXPECT_EQ(Scalar("SELECT BaudRate FROM InterfaceData_RS232 WHERE InstanceID = 5 AND NOT TempInterface")
-                  .AsInteger(),
-              9600);
+TEST_F(EquipmentSaveTest, InterfaceRowsAreCopiedFromModelDefaultsAndNeverOverwritten) {
+    db->Execute("UPDATE InterfaceData_GPIB SET Address1 = 9 WHERE InstanceID = 6 AND NOT TempInterface");
+    CreateInterfaceRows(*db, 5, 6, kInterfaceGpib | kInterfaceRs232 | kInterfaceVxi, true);
+    EXPECT_EQ(Int("SELECT Address1 FROM InterfaceData_GPIB WHERE InstanceID = 6 AND TempInterface"), 6);
+    EXPECT_EQ(Int("SELECT Timeout FROM InterfaceData_GPIB WHERE InstanceID = 6 AND TempInterface"), 13);
+    EXPECT_EQ(Count("InterfaceData_RS232", "InstanceID = 6"), 2); // both existed
+    EXPECT_EQ(Count("InterfaceData_VXI", "InstanceID = 6"), 0);   // no model defaults
+
+    CreateInterfaceRows(*db, 4, 3, kInterfaceGpib | kInterfaceVxi, false);
+    EXPECT_EQ(Count("InterfaceData_GPIB", "InstanceID = 3"), 2);
+    EXPECT_EQ(Int("SELECT LogicalAddress FROM InterfaceData_VXI WHERE InstanceID = 3 AND NOT TempInterface"),
+              16);
+    CreateInterfaceRows(*db, 4, 3, kInterfaceRs232, true);
+    EXPECT_EQ(Count("InterfaceData_RS232", "InstanceID = 3"), 0);
 }
 
 TEST_F(EquipmentSaveTest, SavingWithoutAnInUseRowCreatesItFromDefaultsThenWritesTheShownValues) {
-    db->Execute("DELETE FROM InterfaceData_GPIB WHERE InstanceID = 2 AND TempInterface");
-    db->Execute("UPDATE __sys_InterfaceData_GPIB SET Address2 = 3 WHERE DeviceTypeID = 3");
+    db->Execute("DELETE FROM InterfaceData_GPIB WHERE InstanceID = 2");
     EquipmentItem item = Load(2, 2);
     ASSERT_TRUE(item.changed);
     EquipmentFields fields = FieldsOf(item);
     fields.board = 1;
     fields.address = 12;
     SaveEquipmentItem(*db, item, fields);
-    EXPECT_EQ(Scalar("SELECT Board * 10000 + Address1 * 100 + Address2 FROM InterfaceData_GPIB "
-                     "WHERE InstanceID = 2 AND TempInterface")
-                  .AsInteger(),
-              11203);
+    EXPECT_EQ(Count("InterfaceData_GPIB", "InstanceID = 2"), 1);
+    EXPECT_EQ(Int("SELECT Board FROM InterfaceData_GPIB WHERE InstanceID = 2 AND TempInterface"), 1);
+    EXPECT_EQ(Int("SELECT Address1 FROM InterfaceData_GPIB WHERE InstanceID = 2 AND TempInterface"), 12);
+    EXPECT_EQ(Int("SELECT Timeout FROM InterfaceData_GPIB WHERE InstanceID = 2"), 13); // from the model
     EXPECT_FALSE(item.changed);
     EXPECT_EQ(item.gpibAddress, 12);
-    EXPECT_EQ(Scalar("SELECT Address1 FROM InterfaceData_GPIB WHERE InstanceID = 2 AND NOT TempInterface")
-                  .AsInteger(),
-              10); // the standing settings stay
+
+    // A model without defaults still gets the shown values.
+    db->Execute("DELETE FROM InterfaceData_GPIB WHERE InstanceID = 2");
+    db->Execute("DELETE FROM __sys_InterfaceData_GPIB WHERE DeviceTypeID = 3");
+    fields.address = 14;
+    SaveEquipmentItem(*db, item, fields);
+    EXPECT_EQ(Int("SELECT Address1 FROM InterfaceData_GPIB WHERE InstanceID = 2 AND TempInterface"), 14);
 }
 
-TEST_F(EquipmentSaveTest, TheIntervalBelongsToTheModelAndTheNextDateIsRecomputed) {
-    db->Execute("INSERT INTO DeviceInstances (InstanceID, DeviceTypeID, SerialNumber, LastCalibration) "
-                "VALUES (7, 1, 'VC91-000001', '01/10/2024')");
+TEST_F(EquipmentSaveTest, TheChosenInterfaceTypeIsWrittenWithItsOwnSettings) {
+    EquipmentItem item = Load(5);
+    EquipmentFields fields = FieldsOf(item);
+    fields.interfaceType = kInterfaceGpib;
+    fields.board = 0;
+    fields.address = 23;
+    SaveEquipmentItem(*db, item, fields);
+    EXPECT_EQ(Int("SELECT InterfaceType FROM DeviceInstances WHERE InstanceID = 5"), kInterfaceGpib);
+    EXPECT_EQ(Int("SELECT Address1 FROM InterfaceData_GPIB WHERE InstanceID = 5 AND TempInterface"), 23);
+    EXPECT_EQ(item.interfaceName, "GPIB");
+    EXPECT_EQ(item.gpibAddress, 23);
+
+    fields.interfaceType = kInterfaceRs232;
+    fields.port = 3;
+    SaveEquipmentItem(*db, item, fields);
+    EXPECT_EQ(Int("SELECT PortAddress FROM InterfaceData_RS232 WHERE InstanceID = 5 AND TempInterface"), 3);
+    EXPECT_EQ(Int("SELECT BaudRate FROM InterfaceData_RS232 WHERE InstanceID = 5 AND TempInterface"), 9600);
+
+    fields.address = 300; // no GPIB address; the save leaves everything as it was
+    fields.interfaceType = kInterfaceGpib;
+    fields.traceNumber = "TR-NEW";
+    EXPECT_THROW(SaveEquipmentItem(*db, item, fields), DbError);
+    EXPECT_EQ(Int("SELECT InterfaceType FROM DeviceInstances WHERE InstanceID = 5"), kInterfaceRs232);
+    EXPECT_EQ(Count("DeviceInstances", "TraceNumber = 'TR-NEW'"), 0);
+}
+
+TEST_F(EquipmentSaveTest, TheIntervalBelongsToTheModelAndReachesEveryInstance) {
+    db->Execute("INSERT INTO DeviceInstances (InstanceID, DeviceTypeID, SerialNumber, LastCalibration, "
+                "InterfaceType) VALUES (7, 1, 'VC91-009999', '01/31/2024', 2)");
     EquipmentItem item = Load(1);
     EquipmentFields fields = FieldsOf(item);
-    fields.lastCalibration = "08/31/2004";
-    fields.nextCalibration = "01/01/2100";
-    fields.interval = "6 months";
-    fields.traceNumber = "TR-'new'";
+    fields.interval = "1";
+    fields.lastCalibration = "01/31/2024";
+    fields.traceNumber = "TR-5521-B";
+    fields.nextCalibration = "12/31/2099"; // never stored
     SaveEquipmentItem(*db, item, fields);
-    EXPECT_EQ(item.lastCalibration, "08/31/2004");
-    EXPECT_EQ(item.nextCalibration, "02/28/2005");
-    EXPECT_EQ(item.traceNumber, "TR-'new'");
-    EXPECT_EQ(Scalar("SELECT CalibrationInterval FROM __sys_DeviceTypes WHERE DeviceTypeID = 1").AsInteger(),
-              6);
-    EXPECT_EQ(Load(7).nextCalibration, "07/10/2024");
-    EXPECT_EQ(Scalar("SELECT LastCalibration FROM DeviceInstances WHERE InstanceID = 1").AsText(),
-              "08/31/2004");
+    EXPECT_EQ(Int("SELECT CalibrationInterval FROM __sys_DeviceTypes WHERE DeviceTypeID = 1"), 1);
+    EXPECT_EQ(item.calibrationInterval, 1);
+    EXPECT_EQ(item.nextCalibration, "02/29/2024");
+    EXPECT_EQ(item.traceNumber, "TR-5521-B");
+    EXPECT_EQ(Load(7).nextCalibration, "02/29/2024");
+    EXPECT_EQ(Load(6).calibrationInterval, 12); // another model
+
+    fields.interval = "6 months";
+    SaveEquipmentItem(*db, item, fields);
+    EXPECT_EQ(Load(7).calibrationInterval, 6);
+    fields.interval = "";
+    SaveEquipmentItem(*db, item, fields);
+    EXPECT_EQ(Load(7).calibrationInterval, 0);
 }
 
-TEST_F(EquipmentSaveTest, ANewInstanceTakesTheNextKeyAndNothingIsSavedWithoutModelOrSerial) {
+TEST_F(EquipmentSaveTest, DeclaredOptionsAreAddedAndRemoved) {
+    db->Execute("INSERT INTO __sys_Device_has_UnDetectableOptions (DeviceTypeID, DeviceOptionID) "
+                "VALUES (1, 'OPT-LC'), (1, 'OPT-PWR')");
+    db->Execute("INSERT INTO DeviceInstance_has_Options VALUES (1, 'OPT-DET', False)");
+    SaveDeclaredOptions(*db, 1, {{"OPT-HV", "0"}, {"OPT-PWR", "1"}, {"OPT-LC", "1"}});
+    EXPECT_EQ(Load(1).declaredOptions, (DeclaredOptions{{"OPT-HV", "0"}, {"OPT-LC", "1"}, {"OPT-PWR", "1"}}));
+    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 1 AND DeviceOptionID = 'OPT-DET'"), 1);
+
+    SaveDeclaredOptions(*db, 1, {{"opt-lc", "1"}}); // kept, not added twice
+    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 1 AND Undetectable"), 1);
+    SaveDeclaredOptions(*db, 0, {{"OPT-LC", "1"}});
+    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 0"), 0);
+
+    EquipmentItem item = Load(1);
+    item.declaredOptions = {{"OPT-HV", "1"}, {"OPT-LC", "0"}, {"OPT-PWR", "0"}};
+    SaveEquipmentItem(*db, item, FieldsOf(item));
+    EXPECT_EQ(item.declaredOptions, (DeclaredOptions{{"OPT-HV", "1"}, {"OPT-LC", "0"}, {"OPT-PWR", "0"}}));
+}
+
+TEST_F(EquipmentSaveTest, ANewInstanceGetsTheNextKeyAndItsInterfaceRows) {
     EquipmentItem item;
-    LoadEquipmentItem(*db, item, kTestPlan, 2, kCounterModel, -1, "OM3120-9999");
+    LoadEquipmentItem(*db, item, kTestPlan, 1, 5, -1, "VC92-000999");
     ASSERT_EQ(item.instanceId, -1);
     EquipmentFields fields = FieldsOf(item);
     fields.lastCalibration = "05/01/2024";
-    fields.board = 0;
-    fields.address = 14;
+    fields.traceNumber = "TR-NEW";
+    fields.port = 4;
     SaveEquipmentItem(*db, item, fields);
     EXPECT_EQ(item.instanceId, 7);
-    EXPECT_EQ(item.serialNumber, "OM3120-9999");
-    EXPECT_EQ(item.gpibAddress, 14);
-    EXPECT_EQ(item.nextCalibration, "05/01/2026");
-    EXPECT_EQ(Count("DeviceInstances", "InstanceID = 7 AND DeviceTypeID = 3 AND NOT [Temporary]"), 1);
+    EXPECT_EQ(item.serialNumber, "VC92-000999");
+    EXPECT_EQ(item.lastCalibration, "05/01/2024");
+    EXPECT_EQ(item.interfaceType, kInterfaceRs232); // the model's default type
+    EXPECT_EQ(Int("SELECT DeviceTypeID FROM DeviceInstances WHERE InstanceID = 7"), 5);
+    EXPECT_EQ(Int("SELECT PortAddress FROM InterfaceData_RS232 WHERE InstanceID = 7 AND TempInterface"), 4);
+    EXPECT_EQ(Int("SELECT StopBits FROM InterfaceData_RS232 WHERE InstanceID = 7"), 1);
 
-    EquipmentItem empty;
-    LoadEquipmentItem(*db, empty, kTestPlan, 2, kCounterModel, -1, "");
-    SaveEquipmentItem(*db, empty, fields);
-    EXPECT_EQ(Count("DeviceInstances"), 7);
+    db->Execute("DELETE FROM DeviceInstances");
+    EquipmentItem first;
+    LoadEquipmentItem(*db, first, kTestPlan, 1, 1, -1, "VC91-000001");
+    SaveEquipmentItem(*db, first, FieldsOf(first));
+    EXPECT_EQ(first.instanceId, 1);
 }
 
-TEST_F(EquipmentSaveTest, AFailedSaveLeavesTheDatabaseAndTheItemAsTheyWere) {
-    EquipmentItem item = Load(1);
-    EquipmentFields fields = FieldsOf(item);
-    fields.lastCalibration = "01/02/2003";
-    fields.address = 300; // no GPIB address
-    EXPECT_THROW(SaveEquipmentItem(*db, item, fields), DbError);
-    EXPECT_NE(Scalar("SELECT LastCalibration FROM DeviceInstances WHERE InstanceID = 1").AsText(),
-              "01/02/2003");
-    EXPECT_NE(item.lastCalibration, "01/02/2003");
-}
-
-TEST_F(EquipmentSaveTest, DeclaredOptionsKeepPresentRowsDropAbsentOnesAndAddNewOnes) {
-    db->Execute("INSERT INTO DeviceInstance_has_Options (InstanceID, DeviceOptionID, Undetectable) "
-                "VALUES (4, 'OPT-OLD', 1)");
-    SaveDeclaredOptions(*db, 4, {{"OPT-HC", "1"}, {"OPT-X", "0"}, {"opt-old", "0"}});
-    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 4 AND Undetectable"), 1);
-    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 4 AND DeviceOptionID = 'OPT-HC'"), 1);
-    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 4 AND NOT Undetectable"), 2); // detected ones
-
-    SaveDeclaredOptions(*db, 5, {{"OPT-HC", "0"}});
-    SaveDeclaredOptions(*db, 1, {{"OPT-HV", "1"}});
-    SaveDeclaredOptions(*db, 0, {{"OPT-HV", "1"}});
-    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 5"), 0);
-    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 1"), 1);
-    EXPECT_EQ(Count("DeviceInstance_has_Options", "InstanceID = 0"), 0);
-    DeclaredOptions loaded;
-    LoadDeclaredOptions(*db, kMultimeterModel, 4, loaded);
-    EXPECT_EQ(loaded, (DeclaredOptions{{"OPT-HC", "1"}}));
+TEST_F(EquipmentSaveTest, NothingIsSavedWithoutModelOrSerialNumber) {
+    EquipmentItem item;
+    LoadEquipmentItem(*db, item, kTestPlan, 1, 1, -1, "");
+    SaveEquipmentItem(*db, item, FieldsOf(item));
+    item = EquipmentItem{};
+    item.serialNumber = "X-1";
+    SaveEquipmentItem(*db, item, FieldsOf(item));
+    EXPECT_EQ(Count("DeviceInstances"), 6);
 }
 
 TEST_F(EquipmentSaveTest, UsedInstancesAreInstalledAtTheStationOnce) {
-    db->Execute("INSERT INTO TestPlan_uses_Instances VALUES (2, 1, 'Frequency Counter', 2)");
-    db->Execute("INSERT INTO TestPlan_uses_Instances VALUES (2, 1, 'Input Scanner', 0)");
+    db->Execute("INSERT INTO TestPlan_uses_Instances VALUES (2, 1, 'Frequency Counter', 2), "
+                "(2, 1, 'Input Scanner', 0), (2, 2, 'Other Plan', 3)");
     LinkUsedInstancesToStation(*db, kServiceBench, kTestPlan);
     LinkUsedInstancesToStation(*db, kServiceBench, kTestPlan);
     EXPECT_EQ(Count("TestStation_has_Instances", "TestStationID = 2"), 3);
     EXPECT_EQ(Count("TestStation_has_Instances", "TestStationID = 2 AND DeviceInstanceID = 2"), 1);
-    EXPECT_EQ(Count("TestStation_has_Instances", "DeviceInstanceID = 0"), 0);
     LinkUsedInstancesToStation(*db, kDemoBench, kTestPlan);
     EXPECT_EQ(Count("TestStation_has_Instances", "TestStationID = 1"), 4);
+
+    db->ExecuteNative("DROP TABLE TestStation_has_Instances");
+    EXPECT_NO_THROW(LinkUsedInstancesToStation(*db, kServiceBench, kTestPlan));
 }
 
 } // namespace
