@@ -72,6 +72,39 @@ bool LoadInterfaceSettings(Database& db, EquipmentItem& item, InterfaceSource so
 // The model's undetectable options, each "1" when the instance has it, else "0".
 void LoadDeclaredOptions(Database& db, int32_t model, int32_t instance, DeclaredOptions& options);
 
+// Adds, for each interface (GPIB, RS232, VXI) in mask that the model has defaults for,
+// the instance's row (in use or standing) copied from those defaults when it is missing.
+// Existing rows are never changed.
+void CreateInterfaceRows(Database& db, int32_t model, int32_t instance, int32_t mask, bool inUse);
+
+// Writes the item's settings for its interfaceType into the instance's in-use row,
+// creating that row from the model's defaults first.
+void SaveInterfaceSettings(Database& db, const EquipmentItem& item);
+
+// Makes the instance's undetectable options those of the map whose value is "1".
+void SaveDeclaredOptions(Database& db, int32_t instance, const DeclaredOptions& options);
+
+// The values of the equipment fields as the operator left them.
+struct EquipmentFields {
+    int32_t interfaceType = 0;
+    int32_t board = 0;   // GPIB board or VXI board address
+    int32_t address = 0; // GPIB address or VXI logical address
+    int32_t port = 0;    // RS232 port
+    std::string lastCalibration;
+    std::string nextCalibration; // not stored: the next date is always computed
+    std::string interval;        // months; belongs to the model
+    std::string traceNumber;
+};
+
+// Writes the item (a new instance when it has none) with its settings, declared options
+// and its model's calibration interval in one transaction, then reloads it. Nothing is
+// done without a model or a serial number.
+void SaveEquipmentItem(Database& db, EquipmentItem& item, const EquipmentFields& fields);
+
+// Installs at the station every instance that the station's assignments for the test
+// plan use and that is not installed there yet. A database error ends it silently.
+void LinkUsedInstancesToStation(Database& db, int32_t station, int32_t testPlan);
+
 // The status of the item's next calibration date against now (local time).
 CalibrationStatus CalibrationStatusOf(const EquipmentItem& item);
 // The same against a given local time.
