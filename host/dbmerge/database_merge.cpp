@@ -1,5 +1,7 @@
 #include "database_merge.h"
 
+#include <cctype>
+#include <filesystem>
 #include <memory>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -54,6 +56,23 @@ std::string Literal(const std::string& text) {
     return literal + "'";
 }
 
+// A file name as an SQLite URI: every byte but the unreserved ones and '/' percent-encoded,
+// so that '#', '?' and '%' in a directory or file name stay part of the path.
+std::string FileUri(const std::string& path, const char* query) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char c : std::filesystem::absolute(path).string()) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 0xF];
+        }
+    }
+    return uri + query;
+}
+
 // Rolls back unless committed.
 class Transaction {
 public:
@@ -99,13 +118,14 @@ void MergeTable(sqlite3* db, const std::string& table) {
 
 void MergeDatabase(const std::string& target, const std::string& source) {
     sqlite3* raw = nullptr;
-    int status = sqlite3_open_v2(target.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    std::string uri = FileUri(target, "");
+    int status = sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
     DatabasePtr db(raw);
     if (status != SQLITE_OK)
         throw std::runtime_error("cannot open the instrument database " + target + ": " +
                                  (raw ? sqlite3_errmsg(raw) : "out of memory"));
     sqlite3_busy_timeout(db.get(), 5000);
-    Execute(db.get(), "ATTACH DATABASE " + Literal("file:" + source + "?mode=ro") + " AS source");
+    Execute(db.get(), "ATTACH DATABASE " + Literal(FileUri(source, "?mode=ro")) + " AS source");
     std::vector<std::string> tables = Column(db.get(), "SELECT name FROM source.sqlite_master WHERE type = "
                                                        "'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
     if (tables.empty())

@@ -13,6 +13,9 @@ namespace {
 
 constexpr const char* kSystem = "VELA SYSTEM";
 constexpr const char* kFixPrefix = "Verifing install\nError Found\ntrying to fix: ";
+constexpr const char* kNotSaved =
+    "Verifing install\nThe configuration could not be saved, so the same repairs "
+    "will be made at the next start. Not saved: ";
 
 } // namespace
 
@@ -34,12 +37,26 @@ bool ProcessRunner::Run(const std::string& program, const std::vector<std::strin
 }
 
 bool InstallVerification::Verify(ModulePaths& paths) {
+    unsaved_.clear();
+    bool usable = true;
     try {
-        return VerifyStore(paths);
+        usable = VerifyStore(paths);
     } catch (const std::exception& e) { // reported with its own text; the load goes on
         prompt_.Notify(e.what());
-        return true;
     }
+    // A store that cannot be written would repeat its repairs at every load without a word.
+    if (!unsaved_.empty()) {
+        std::string keys;
+        for (const std::string& key : unsaved_)
+            keys += (keys.empty() ? "" : ", ") + key;
+        prompt_.Notify(kNotSaved + keys);
+    }
+    return usable;
+}
+
+void InstallVerification::Store(CConfigurationManager& config, const char* key, const std::string& value) {
+    if (!config.SetValue(kSystem, key, value))
+        unsaved_.emplace_back(key);
 }
 
 bool InstallVerification::VerifyStore(ModulePaths& paths) {
@@ -51,7 +68,7 @@ bool InstallVerification::VerifyStore(ModulePaths& paths) {
     if (base.empty()) {
         prompt_.Notify(std::string(kFixPrefix) + "system path in ini");
         base = kDefaultBasePath;
-        config.SetValue(kSystem, "VelaBasePath", base);
+        Store(config, "VelaBasePath", base);
     }
     paths.testPlanMain =
         Repair(config, "TestPlanMain", base + "/TestPlan", "TestPlan Directory in ini") + "/";
@@ -64,12 +81,12 @@ bool InstallVerification::VerifyStore(ModulePaths& paths) {
     config.GetValue(kSystem, "InputDataSource", source);
     if (source.empty()) {
         source = database;
-        config.SetValue(kSystem, "InputDataSource", source);
+        Store(config, "InputDataSource", source);
     }
     if (source.find('/') == std::string::npos) {
         prompt_.Notify(std::string(kFixPrefix) + "Instrument Database name in ini");
         source = database;
-        config.SetValue(kSystem, "InputDataSource", source);
+        Store(config, "InputDataSource", source);
     }
     paths.inputDataSource = source;
     paths.databaseDirectory = source.substr(0, source.rfind('/'));
@@ -84,7 +101,7 @@ std::string InstallVerification::Repair(CConfigurationManager& config, const cha
     if (!value.empty())
         return value;
     prompt_.Notify(std::string(kFixPrefix) + what);
-    config.SetValue(kSystem, key, fallback);
+    Store(config, key, fallback);
     return fallback;
 }
 
@@ -104,7 +121,7 @@ void InstallVerification::Merge(CConfigurationManager& config, const std::string
     if (std::filesystem::exists(base + "/Bin/DBMerge.ERR", error))
         prompt_.Notify("Database Setup failed");
     else
-        config.SetValue(kSystem, "MergeDataBase", "");
+        Store(config, "MergeDataBase", ""); // else the merge runs again at every load
 }
 
 } // namespace corvid::operatorconfig

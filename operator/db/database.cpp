@@ -5,6 +5,7 @@
 #include "operatordb/jet_sql.h"
 #include "statement.h"
 
+#include <cstdint>
 #include <sqlite3.h>
 #include <sstream>
 #include <strings.h>
@@ -39,12 +40,24 @@ std::vector<std::pair<std::string, std::string>> DeclaredParameters(const std::s
     return declared;
 }
 
+// A whole number within the declared type's range (Long 32 bits, Integer 16, Byte 0..255).
+Value InRange(const Value& value, int64_t low, int64_t high) {
+    int64_t number = value.AsInteger();
+    if (number < low || number > high)
+        throw DbError("out of range");
+    return Value(number);
+}
+
 Value Converted(const Value& value, const std::string& type) {
     if (value.IsNull())
         return value;
     const char* t = type.c_str();
-    if (strcasecmp(t, "Long") == 0 || strcasecmp(t, "Integer") == 0 || strcasecmp(t, "Byte") == 0)
-        return Value(value.AsInteger());
+    if (strcasecmp(t, "Long") == 0)
+        return InRange(value, INT32_MIN, INT32_MAX);
+    if (strcasecmp(t, "Integer") == 0)
+        return InRange(value, INT16_MIN, INT16_MAX);
+    if (strcasecmp(t, "Byte") == 0)
+        return InRange(value, 0, UINT8_MAX);
     if (strcasecmp(t, "YesNo") == 0 || strcasecmp(t, "Bit") == 0)
         return Value(value.AsBool() ? 1 : 0);
     if (strcasecmp(t, "Double") == 0 || strcasecmp(t, "Single") == 0)

@@ -73,6 +73,20 @@ TEST_F(DbMergeTest, RowsAreAddedAndReplacedByKey) {
     EXPECT_FALSE(std::filesystem::exists(bin / "DBMerge.ERR"));
 }
 
+// Characters that mean something in a URI are only characters of a file name here.
+TEST_F(DbMergeTest, PathsWithUriCharactersMerge) {
+    std::filesystem::path odd = sandbox.home() / "lot #4?a=b%41 c";
+    std::filesystem::create_directories(odd);
+    std::string moved = (odd / "Instrument #2%20.mdb").string();
+    std::filesystem::rename(target, moved);
+    std::ofstream(sandbox.home() / "vela.ini") << "[VELA SYSTEM]\nInputDataSource=" << moved << "\n";
+    std::string source = (odd / "update?#%.db").string();
+    Sql(source, "CREATE TABLE Notes (Text TEXT); INSERT INTO Notes VALUES ('merged')");
+    EXPECT_EQ(Merge(source), 0);
+    EXPECT_EQ(Rows(moved, "SELECT * FROM Notes"), "merged;");
+    EXPECT_FALSE(std::filesystem::exists(bin / "DBMerge.ERR"));
+}
+
 TEST_F(DbMergeTest, AFailureLeavesTheErrorFileAndChangesNothing) {
     std::string source = (sandbox.home() / "bad.db").string();
     Sql(source, "CREATE TABLE TestStations (TestStationID INTEGER PRIMARY KEY, Name TEXT);"

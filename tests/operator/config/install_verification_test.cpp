@@ -103,6 +103,24 @@ TEST_F(VerificationTest, ABareDatabaseNameGetsTheDefaultAndAMessage) {
     EXPECT_EQ(paths.inputDataSource, base + "/Database/Instrument.mdb");
 }
 
+// A store that reads but refuses every write (procfs creates no files beside it): the
+// repairs come again at every load, each time with one notice that they were not kept.
+TEST_F(VerificationTest, RepairsThatCannotBeStoredAreNamedOnce) {
+    std::filesystem::create_symlink("/proc/version", Store());
+    for (int load = 0; load < 2; ++load) {
+        prompt.notices.clear();
+        ASSERT_TRUE(Verify());
+        EXPECT_THAT(
+            prompt.notices,
+            ElementsAre(Fix("system path in ini"), Fix("TestPlan Directory in ini"),
+                        Fix("Output Directory in ini"),
+                        "Verifing install\nThe configuration could not be saved, so the same repairs will "
+                        "be made at the next start. Not saved: VelaBasePath, TestPlanMain, OutputPath, "
+                        "InputDataSource"));
+    }
+    EXPECT_EQ(paths.inputDataSource, std::string(kDefaultBasePath) + "/Database/Instrument.mdb");
+}
+
 class MergeTest : public VerificationTest {
 protected:
     void SetUp() override {

@@ -116,6 +116,16 @@ TEST_F(SchemaTest, SavedQueriesRunByNameWithTypedParameters) {
                   db->ExecuteQuery("qry_Add", {{"ID", "twelve"}, {"Name", "x"}});
               }).find("type Long"),
               std::string::npos);
+    // A Long holds 32 bits: the limits pass, one beyond them is refused, not stored.
+    EXPECT_EQ(db->ExecuteQuery("qry_Add", {{"ID", int64_t{INT32_MAX}}, {"Name", "max"}}), 1);
+    EXPECT_EQ(db->ExecuteQuery("qry_Add", {{"ID", "-2147483648"}, {"Name", "min"}}), 1);
+    for (Value beyond : {Value(int64_t{INT32_MAX} + 1), Value("-2147483649"), Value(4294967308.0)})
+        EXPECT_NE(ErrorOf([&] {
+                      db->ExecuteQuery("qry_Add", {{"ID", beyond}, {"Name", "x"}});
+                  }).find("type Long"),
+                  std::string::npos)
+            << beyond.AsText();
+    EXPECT_EQ(Count("TestStations"), 3);
     EXPECT_NE(ErrorOf([&] { db->ExecuteQuery("qry_Missing"); }).find("qry_Missing"), std::string::npos);
     EXPECT_THROW(db->SaveQuery({"qry_Bad", "", "SELECT * FROM NoSuchTable"}), DbError);
     EXPECT_FALSE(db->FindSavedQuery("qry_Bad"));

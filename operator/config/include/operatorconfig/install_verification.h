@@ -39,7 +39,8 @@ class InstallVerification {
 public:
     InstallVerification(Prompt& prompt, ProgramRunner& runner) : prompt_(prompt), runner_(runner) {}
 
-    // False when the configuration cannot be used: the library refuses to load.
+    // False when the configuration cannot be used: the library refuses to load. Repairs
+    // that the store refuses to keep are named in one notice at the end.
     bool Verify(ModulePaths& paths);
 
 private:
@@ -47,9 +48,11 @@ private:
     std::string Repair(CConfigurationManager& config, const char* key, const std::string& fallback,
                        const char* what);
     void Merge(CConfigurationManager& config, const std::string& base);
+    void Store(CConfigurationManager& config, const char* key, const std::string& value);
 
     Prompt& prompt_;
     ProgramRunner& runner_;
+    std::vector<std::string> unsaved_; // the keys whose repair could not be written
 };
 
 } // namespace corvid::operatorconfig

@@ -17,8 +17,8 @@ struct sqlite3;
 namespace corvid::operatordb {
 
 // A saved query: a row of MSysQueries. Parameters declares the named parameters of
-// the SQL as "Name Type, Name Type" (types Long, Text, Double, YesNo); the SQL names
-// them as :Name.
+// the SQL as "Name Type, Name Type" (types Long, Text, Double, YesNo; a Long takes whole
+// numbers of 32 bits, an Integer of 16, a Byte 0..255); the SQL names them as :Name.
 struct SavedQuery {
     std::string name;
     std::string parameters;
