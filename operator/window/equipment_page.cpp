@@ -97,6 +97,7 @@ void EquipmentPage::BuildFields() {
     trace_ = ReadOnlyField(calibration);
     options_ = new QListWidget(calibration);
     options_->setSelectionMode(QAbstractItemView::NoSelection);
+    options_->setMaximumHeight(56);
     calFields->addRow(tr("Last Calibration:"), lastCal_);
     calFields->addRow(tr("Interval (months):"), interval_);
     calFields->addRow(tr("Next Required Calibration:"), nextCal_);

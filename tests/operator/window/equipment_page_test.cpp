@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <cstdlib>
 
 namespace corvid::operatorwindow::testing {
 namespace {
@@ -45,6 +46,11 @@ protected:
         EXPECT_TRUE(operatordb::LoadInterfaceTypeNames(app.db()));
         return app;
     }
+    // Saves a picture of the window where OPERATOR_SCREENSHOT_DIR names a directory.
+    static void Photograph(QWidget& window, const char* name) {
+        if (const char* directory = std::getenv("OPERATOR_SCREENSHOT_DIR"))
+            window.grab().save(QString(directory) + "/" + name + ".png");
+    }
     static QStringList Texts(QListWidget& list) {
         QStringList texts;
         for (int i = 0; i < list.count(); ++i)
@@ -76,6 +82,7 @@ TEST_F(EquipmentPageTest, ShowingFillsItWithTheGridAndLeavingSavesIt) {
     ASSERT_EQ(page.calibrationGrid()->GetColumnCount(&columns), com::S_OK);
     EXPECT_EQ(rows, 3); // the calibrator's three points
     EXPECT_EQ(columns, 5);
+    Photograph(window, "operator-equipment-page");
 
     page.addressField().setValue(7);
     window.pages().setCurrentIndex(0);
