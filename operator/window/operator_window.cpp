@@ -3,6 +3,7 @@
 #include "halcyon/pubapi.h"
 #include "operatorconfig/configuration_manager.h"
 #include "operatordb/lookups.h"
+#include "operatorwindow/equipment_page.h"
 #include "operatorwindow/image_list.h"
 #include "operatorwindow/run_page.h"
 
@@ -41,22 +42,32 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
     pages_ = new QTabWidget(this);
     runPage_ = new RunPage(app.Context(prompt), pages_);
     pages_->addTab(runPage_, tr("Run"));
-    for (const char* caption :
-         {"Manual Test Selection", "Equipment Selection", "Test Reports", "Administration"})
+    pages_->addTab(PlaceholderPage(tr("Manual Test Selection"), pages_), tr("Manual Test Selection"));
+    images_.Build();
+    equipmentPage_ = new EquipmentPage(app.Context(prompt), images_, pages_);
+    pages_->addTab(equipmentPage_, tr("Equipment Selection"));
+    for (const char* caption : {"Test Reports", "Administration"})
         pages_->addTab(PlaceholderPage(tr(caption), pages_), tr(caption));
     layout->addWidget(pages_);
     BuildMenu();
     app_.SetRunPages(&runPage_->tab(), nullptr);
     connect(runPage_, &RunPage::RunStateChanged, this, &COperatorInterfaceDlg::UpdateMenu);
     // The record follows the Run page's fields when it is left, and the page the record when shown.
+    // The Equipment Selection page saves what it shows when left and reads it again when shown.
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (pages_->widget(index) == runPage_) {
+        if (shownPage_ == equipmentPage_)
+            equipmentPage_->PageLeft();
+        shownPage_ = pages_->widget(index);
+        if (shownPage_ == runPage_) {
             runPage_->tab().TestInfoToForm();
         } else {
             runPage_->CollectFields();
             runPage_->tab().FormToTestInfo();
         }
+        if (shownPage_ == equipmentPage_)
+            equipmentPage_->PageShown();
     });
+    shownPage_ = runPage_;
     runPage_->tab().Initialize();
     UpdateMenu();
     resize(900, 560);
@@ -171,6 +182,8 @@ bool COperatorInterfaceDlg::ExitWindow() {
     exiting_ = true;
     hide();
     VAppExit();
+    if (shownPage_ == equipmentPage_)
+        equipmentPage_->PageLeft();
     runPage_->CollectFields();
     runPage_->tab().FormToTestInfo();
     // The next start of the Run page continues from this record.

@@ -1,11 +1,13 @@
 // COperatorInterfaceDlg: the operator window. A menu (File: the test information file
 // and Exit; Help: contents and the About boxes) over five pages in their fixed order;
-// the Run page is RunPage, the others show what they will hold.
+// the Run page is RunPage, the Equipment Selection page EquipmentPage, the others show
+// what they will hold.
 #pragma once
 
 #include "operatormodule/operator_app.h"
 #include "operatortabs/prompt.h"
 #include "operatortabs/tab_run.h"
+#include "operatorwindow/image_list.h"
 
 #include <QDialog>
 #include <memory>
@@ -16,6 +18,7 @@ class QTabWidget;
 
 namespace corvid::operatorwindow {
 
+class EquipmentPage;
 class RunPage;
 
 inline constexpr const char* kWindowTitle = "TESTING VERSION: DO NOT SHIP OR USE FOR INVALID PURPOSES";
@@ -29,6 +32,7 @@ public:
     ~COperatorInterfaceDlg() override;
 
     RunPage& runPage() { return *runPage_; }
+    EquipmentPage& equipmentPage() { return *equipmentPage_; }
     QTabWidget& pages() { return *pages_; }
     QMenu& fileMenu() { return *fileMenu_; }
     // The path of the current test information file ("" before one was opened or saved).
@@ -58,6 +62,9 @@ private:
     operatortabs::Prompt& prompt_;
     QTabWidget* pages_ = nullptr;
     RunPage* runPage_ = nullptr;
+    EquipmentImageList images_;
+    EquipmentPage* equipmentPage_ = nullptr;
+    QWidget* shownPage_ = nullptr; // the page current before a change
     QMenu* fileMenu_ = nullptr;
     QString testInfoPath_;
     bool exiting_ = false;
