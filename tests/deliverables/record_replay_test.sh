@@ -58,7 +58,7 @@ cmp -s "$work/live.txt" "$work/replay.txt" || fail "the replayed answers differ 
 
 # A changed script shows the difference report and fails the playback.
 [ "$(play changed.lua changed)" = 1 ] || fail "omr play did not fail on a changed script"
-expected='SENT:\r\n\tExpected: CONF:VOLT:DC 10\n\r\n\tReceived: CONF:VOLT:DC 100\n\r\n' # as JSON escapes
+expected='SENT:\r\n\tExpected: CONF:VOLT:DC 10\\n\r\n\tReceived: CONF:VOLT:DC 100\\n\r\n' # as JSON escapes; the line feed shows as \n
 grep -q '"caption":"Differences found during playback"' "$work/changed.out" || fail "no difference report"
 grep -qF "$expected" "$work/changed.out" || fail "unexpected report: $(cat "$work/changed.out")"
 echo "record and replay: 1 passed, 0 failed"
