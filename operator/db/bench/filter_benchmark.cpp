@@ -67,8 +67,12 @@ void Measure(const std::filesystem::path& dir, int tests, const Options& options
     std::printf(
         "%6d tests%s: best %8.2f ms  median %8.2f ms  worst %8.2f ms  (%ld groups, %ld tests, %ld DSGs "
         "selected; %d runs)\n",
-        tests, options.noIndexes ? " without indexes" : options.startChecks ? " (start checks)" : "", times.front(), times[times.size() / 2],
-        times.back(), Count(db, 3), Count(db, 1), Count(db, 2), repeat);
+        tests,
+        options.noIndexes     ? " without indexes"
+        : options.startChecks ? " (start checks)"
+                              : "",
+        times.front(), times[times.size() / 2], times.back(), Count(db, 3), Count(db, 1), Count(db, 2),
+        repeat);
     std::fflush(stdout);
 }
 
