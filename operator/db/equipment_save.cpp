@@ -212,10 +212,11 @@ void SaveDeclaredOptions(Database& db, int32_t instance, const DeclaredOptions& 
         else
             rows.Delete();
     }
-    for (const auto& [code, value] : options) {
+    for (const auto& option : options) {
+        const std::string& code = option.first; // a plain reference: lambdas may capture it
         bool present =
             std::any_of(kept.begin(), kept.end(), [&](const auto& k) { return SameOption(k, code); });
-        if (value != "1" || present)
+        if (option.second != "1" || present)
             continue;
         rows.AddNew();
         rows.InstanceID = instance;
