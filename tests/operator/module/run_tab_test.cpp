@@ -57,10 +57,7 @@ class RunTab : public StationTest {
 protected:
     // The page of a station whose "$$$.TestInfo" names the demo unit, plan and variant.
     CTabRun& Page(const std::string& variant = "Performance Check") {
-        std::ofstream(base / "TestPlan" / "$$$.TestInfo")
-            << "Operator:           Ann\nTPA:                LM4065-CAL\nTPV:                " << variant
-            << "\nUUT:                LM-4065\nUUTModelID:         2\nStation:            Demo Bench\n"
-               "SerialNumber:       LK4065-01123\nUUTInstanceID:      4\n";
+        WriteLastRun(variant, "Ann");
         COperatorInterfaceApp& app = StartApp();
         context = std::make_unique<operatortabs::ModuleContext>(app.Context(prompt));
         tab = std::make_unique<CTabRun>(*context, view);

@@ -101,6 +101,17 @@ protected:
         }
     }
 
+    // The "$$$.TestInfo" of a last run on the demo unit, bench, plan and the given variant.
+    void WriteLastRun(const std::string& variant = "Performance Check",
+                      const std::string& operatorName = {}) {
+        std::ofstream out(base / "TestPlan" / "$$$.TestInfo");
+        if (!operatorName.empty())
+            out << "Operator:           " << operatorName << "\n";
+        out << "TPA:                LM4065-CAL\nTPV:                " << variant
+            << "\nUUT:                LM-4065\nUUTModelID:         2\nStation:            Demo Bench\n"
+               "SerialNumber:       LK4065-01123\nUUTInstanceID:      4\n";
+    }
+
     // Starts the application object as the library's load does.
     COperatorInterfaceApp& StartApp() {
         NoMergeTool merge;

@@ -28,10 +28,7 @@ protected:
     void SetUp() override {
         corvid::testing::Application();
         StationTest::SetUp();
-        std::ofstream(base / "TestPlan" / "$$$.TestInfo")
-            << "TPA:                LM4065-CAL\nTPV:                Performance Check\nUUT:                "
-               "LM-4065\nUUTModelID:         2\nStation:            Demo Bench\n"
-               "SerialNumber:       LK4065-01123\nUUTInstanceID:      4\n";
+        WriteLastRun();
     }
     int64_t InUseAddress(int instance) {
         operatordb::Database db(database);

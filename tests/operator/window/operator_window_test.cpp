@@ -28,11 +28,7 @@ protected:
     void SetUp() override {
         corvid::testing::Application();
         StationTest::SetUp();
-        std::ofstream(base / "TestPlan" / "$$$.TestInfo")
-            << "TPA:                LM4065-CAL\nTPV:                Performance Check\nUUT:                "
-               "LM-4065\n"
-               "UUTModelID:         2\nStation:            Demo Bench\nSerialNumber:       LK4065-01123\n"
-               "UUTInstanceID:      4\n";
+        WriteLastRun();
     }
     // Saves a picture of the window where OPERATOR_SCREENSHOT_DIR names a directory.
     static void Photograph(QWidget& window, const char* name) {
