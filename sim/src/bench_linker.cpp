@@ -1,6 +1,8 @@
 #include "bench_linker.h"
 
+#include <algorithm>
 #include <map>
+#include <string>
 
 namespace corvid::sim {
 
@@ -132,36 +134,56 @@ private:
         }
     }
 
+    // Values read values while they are computed, one call deeper each: a longer chain is
+    // refused rather than left to exhaust the stack.
+    static constexpr int kMaxValueChain = 64;
+
     // Depth-first search over the computed values that read other computed values.
     void CheckCycles() const {
         std::map<std::pair<int, int>, int> state; // 1: on the path, 2: done
         for (size_t i = 0; i < bench_.instruments.size(); ++i) {
             for (size_t v = 0; v < bench_.instruments[i].values.size(); ++v) {
-                Visit(static_cast<int>(i), static_cast<int>(v), state);
+                Visit(static_cast<int>(i), static_cast<int>(v), state, 1);
             }
         }
     }
 
-    void Visit(int instrument, int value, std::map<std::pair<int, int>, int>& state) const {
+    [[noreturn]] void ChainTooLong(const ValueSpec& spec) const {
+        Fail(spec.line, "value \"" + spec.name + "\" is read through more than " +
+                            std::to_string(kMaxValueChain) + " other values");
+    }
+
+    // Returns the length of the longest chain of values read from this one.
+    int Visit(int instrument, int value, std::map<std::pair<int, int>, int>& state, int length) const {
         int& mark = state[{instrument, value}];
         const ValueSpec& spec =
             bench_.instruments[static_cast<size_t>(instrument)].values[static_cast<size_t>(value)];
         if (mark == 1) {
             Fail(spec.line, "value \"" + spec.name + "\" depends on itself");
         }
+        if (length > kMaxValueChain) {
+            ChainTooLong(spec);
+        }
         if (mark == 2) {
-            return;
+            return chains_.at({instrument, value});
         }
         mark = 1;
+        int longest = 1;
         for (const Reference& ref : spec.expression.references()) {
             if (ref.kind == RefKind::Computed) {
-                Visit(ref.instrument, ref.index, state);
+                longest = std::max(longest, 1 + Visit(ref.instrument, ref.index, state, length + 1));
             }
         }
+        if (length + longest - 1 > kMaxValueChain) {
+            ChainTooLong(spec);
+        }
         state[{instrument, value}] = 2;
+        chains_[{instrument, value}] = longest;
+        return longest;
     }
 
     BenchSpec& bench_;
+    mutable std::map<std::pair<int, int>, int> chains_; // longest chain below each done value
 };
 
 } // namespace

@@ -2,10 +2,12 @@
 
 #include "header_pattern.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace corvid::sim {
 
@@ -33,6 +35,10 @@ const FunctionInfo* FindFunction(std::string_view name) {
 [[noreturn]] void Fail(const std::string& message) {
     throw std::invalid_argument(message);
 }
+
+// How deep an expression may nest (parentheses, operators, calls). Parsing and evaluation
+// recurse once per level, so a deeper one is refused rather than left to exhaust the stack.
+constexpr int kMaxNesting = 200;
 
 } // namespace
 
@@ -67,9 +73,37 @@ private:
         return false;
     }
     int Add(Expression::Node node) {
+        int depth = 0;
+        for (int arg : node.args) {
+            depth = std::max(depth, out_.nodes_[static_cast<size_t>(arg)].depth);
+        }
+        node.depth = depth + 1;
+        if (node.depth > kMaxNesting) {
+            TooDeep();
+        }
         out_.nodes_.push_back(std::move(node));
         return static_cast<int>(out_.nodes_.size() - 1);
     }
+    [[noreturn]] static void TooDeep() {
+        Fail("expression nested more than " + std::to_string(kMaxNesting) + " levels deep");
+    }
+    // Counts one level of recursion for as long as it lives.
+    class Nesting {
+    public:
+        explicit Nesting(int& level) : level_(level) {
+            if (++level_ > kMaxNesting) {
+                --level_;
+                TooDeep();
+            }
+        }
+        ~Nesting() { --level_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        int& level_;
+    };
+
     int Binary(Op op, int a, int b) {
         Expression::Node n;
         n.op = op;
@@ -130,12 +164,14 @@ private:
     }
     int ParseUnary() {
         if (Accept("-")) {
+            Nesting nesting(level_);
             Expression::Node n;
             n.op = Op::Negate;
             n.args = {ParseUnary()};
             return Add(std::move(n));
         }
         if (Accept("!")) {
+            Nesting nesting(level_);
             Expression::Node n;
             n.op = Op::Not;
             n.args = {ParseUnary()};
@@ -150,6 +186,7 @@ private:
         }
         char c = text_[pos_];
         if (Accept("(")) {
+            Nesting nesting(level_);
             int inner = ParseOr();
             if (!Accept(")")) {
                 Fail("missing ')' in expression");
@@ -223,6 +260,7 @@ private:
         if (info == nullptr) {
             Fail("unknown function \"" + std::string(name) + "\"");
         }
+        Nesting nesting(level_);
         Expression::Node n;
         n.op = Op::Call;
         n.function = info->name;
@@ -244,6 +282,7 @@ private:
     const Resolver& resolve_;
     Expression& out_;
     size_t pos_ = 0;
+    int level_ = 0;
 };
 
 Expression::Expression(std::string_view text, const Resolver& resolve) {

@@ -91,6 +91,7 @@ public:
         Reference ref{RefKind::Param, 0, 0};
         std::string function;
         std::vector<int> args;
+        int depth = 1; // of the subtree this node heads
     };
 
 private:

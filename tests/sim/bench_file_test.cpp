@@ -63,6 +63,34 @@ TEST_F(BenchFileTest, MalformedFilesAreRefusedWithFileAndLine) {
     }
 }
 
+// Nesting that would exhaust the stack of every process loading the bench is refused like
+// any other malformed description.
+TEST_F(BenchFileTest, DeepNestingIsRefusedWithFileAndLine) {
+    const std::string head = "board 0\ninstrument a at 0 5\n identity \"x\"\n";
+    std::string sum;
+    std::string chain;
+    for (int i = 0; i < 10000; ++i) {
+        sum += "+1";
+    }
+    for (int i = 0; i < 100; ++i) {
+        chain += " value v" + std::to_string(i) + " = v" + std::to_string(i + 1) + " + 1\n";
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {" value v = " + std::string(20000, '(') + "1" + std::string(20000, ')') + "\n", ":4: "},
+        {" on \"X?\"\n  reply \"{" + std::string(20000, '-') + "1}\"\n", ":5: "},
+        {" value v = 1" + sum + "\n", ":4: "},
+        {" value v100 = 1\n" + chain, ":"},
+    };
+    for (const auto& [body, line] : cases) {
+        std::string error = BenchError(head + body + "end\n");
+        std::string where = (sandbox.home() / "bad.bench").string() + line;
+        EXPECT_EQ(error.rfind(where, 0), 0u) << error.substr(0, 200);
+        EXPECT_NE(error.find("more than"), std::string::npos) << error.substr(0, 200);
+    }
+    // Nesting of a sensible depth is still accepted.
+    LoadBench(head + " value v = ((((1 + 2) * 3) - -4) / 5)\nend\n");
+}
+
 TEST_F(BenchFileTest, RefusedFileLeavesTheBenchInUse) {
     int ud = Open(5);
     EXPECT_FALSE(BenchError("board 0\nbogus\n").empty());
