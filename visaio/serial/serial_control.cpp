@@ -3,13 +3,19 @@
 #include "serial_session.h"
 
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace corvid::visaio {
 namespace {
 
-// The longest status-byte reply taken, line feed included.
+// The longest status-byte reply taken, line feed included, and how much of a longer one
+// is read on to find its end.
 constexpr ViUInt32 kStatusReplyMax = 16;
+constexpr ViUInt32 kTailMax = 4096;
 
 // Writes a 488.2 command with the session's write rules and writes out pending output.
 ViStatus SendCommand(SerialSession& s, std::string_view command) {
@@ -38,8 +44,28 @@ ViStatus SerialAssertTrigger(SbvisaSession* session, ViUInt16 protocol) {
     return SendCommand(s, "*TRG\n");
 }
 
+// The status byte in a reply: its leading number, which instruments may write with a sign
+// or in a real format ("+32", "3.2E+1"); low 8 bits. Nothing when the reply does not start
+// with a number that is not negative.
+std::optional<ViUInt16> StatusByteOf(std::string_view reply) {
+    std::string text(reply.substr(0, reply.find_first_of("\r\n")));
+    const char* begin = text.c_str();
+    while (*begin == ' ' || *begin == '\t') {
+        ++begin;
+    }
+    if (!std::isdigit(static_cast<unsigned char>(begin[*begin == '+' ? 1 : 0]))) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    double value = std::strtod(begin, &end);
+    if (end == begin || !(value >= 0) || value > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<ViUInt16>(static_cast<unsigned>(std::lround(value)) & 0xFF);
+}
+
 // The whole reply is read, up to its line feed, so that nothing of it is left for the
-// next read; its leading decimal number gives the status byte (low 8 bits).
+// next read: a reply longer than the part kept is read on and its tail dropped.
 ViStatus SerialReadSTB(SbvisaSession* session, ViUInt16* statusByte) {
     SerialSession& s = *SerialDataOf(session);
     ViStatus status = SendCommand(s, "*STB?\n");
@@ -53,21 +79,21 @@ ViStatus SerialReadSTB(SbvisaSession* session, ViUInt16* statusByte) {
     ViUInt32 count = 0;
     ReadEnd end = ReadEnd::MaxCount;
     PortError error = s.port->Read(reply, sizeof reply, rules, s.timeout.load(), s.ioAbort, count, end);
+    for (ViUInt32 dropped = 0; error == PortError::None && end == ReadEnd::MaxCount && dropped < kTailMax;
+         dropped += kStatusReplyMax) {
+        ViByte tail[kStatusReplyMax];
+        ViUInt32 tailCount = 0;
+        error = s.port->Read(tail, sizeof tail, rules, s.timeout.load(), s.ioAbort, tailCount, end);
+    }
     if (error != PortError::None) {
         return MapPortError(error);
     }
-    ViUInt32 at = 0;
-    while (at < count && (reply[at] == ' ' || reply[at] == '\t')) {
-        ++at;
-    }
-    if (at == count || !std::isdigit(reply[at])) {
+    std::optional<ViUInt16> value =
+        StatusByteOf(std::string_view(reinterpret_cast<const char*>(reply), count));
+    if (!value) {
         return VI_ERROR_IO;
     }
-    unsigned value = 0;
-    for (; at < count && std::isdigit(reply[at]); ++at) {
-        value = (value * 10 + (reply[at] - '0')) & 0xFFFF;
-    }
-    *statusByte = static_cast<ViUInt16>(value & 0xFF);
+    *statusByte = *value;
     return VI_SUCCESS;
 }
 

@@ -100,6 +100,18 @@ TEST_F(Serial4882, TheStatusByteIsTheWholeReply) {
         std::string rest;
         EXPECT_EQ(s.Read(rest), VI_ERROR_TMO); // nothing of the reply was left behind
         EXPECT_EQ(rest, "");
+        // Signed and real forms, and a reply longer than the part kept: its tail is
+        // dropped with it.
+        for (const auto& [reply, expected] : {std::pair<std::string, int>{"+32\n", 32},
+                                              {"+3.2E+01\r\n", 32},
+                                              {"+16,\"a reply far longer than a status byte\"\n", 16}}) {
+            pty.Send(reply);
+            EXPECT_EQ(viReadSTB(s.vi, &stb), VI_SUCCESS) << reply;
+            EXPECT_EQ(stb, expected) << reply;
+            EXPECT_EQ(s.Read(rest), VI_ERROR_TMO) << reply;
+        }
+        pty.Send("-5\n");
+        EXPECT_EQ(viReadSTB(s.vi, &stb), VI_ERROR_IO);
         pty.Send("no number\n");
         EXPECT_EQ(viReadSTB(s.vi, &stb), VI_ERROR_IO);
         EXPECT_EQ(viReadSTB(s.vi, &stb), VI_ERROR_TMO); // no reply at all
