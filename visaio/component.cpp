@@ -3,7 +3,12 @@
 
 #include "gpib/gpib_poller.h"
 
+#include <charconv>
 #include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
 #include <thread>
 
 #define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
@@ -50,6 +55,29 @@ std::string ConfigString(const char* section, const char* key, const char* fallb
     return text;
 }
 
+ViUInt16 ConfigNumber(const char* section, const char* key, ViUInt16 fallback, ViUInt16 min, ViUInt16 max) {
+    const std::string text = ConfigString(section, key, "");
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return fallback;
+    }
+    const auto last = text.find_last_not_of(" \t");
+    const std::string number = text.substr(first, last - first + 1);
+    long value = 0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc() && end == number.data() + number.size() && value >= min && value <= max) {
+        return static_cast<ViUInt16>(value);
+    }
+    static std::mutex mutex;
+    static std::set<std::string> warned;
+    std::lock_guard lock(mutex);
+    if (warned.insert(std::string(section) + "/" + key).second) {
+        std::fprintf(stderr, "sbviio32: [%s] %s=%s is not a number from %u to %u; using %u\n", section, key,
+                     number.c_str(), unsigned{min}, unsigned{max}, unsigned{fallback});
+    }
+    return fallback;
+}
+
 } // namespace corvid::visaio
 
 using namespace corvid::visaio;
@@ -67,11 +95,9 @@ SBVIIO_EXPORT ViStatus sbviio_attach(const SbvisaServices* services) {
         return static_cast<ViStatus>((static_cast<ViUInt32>(status) & 0xFFFF0000u) | 1u);
     }
     SbvisaSharedTables& tables = *services->tables;
-    tables.disableIbListen =
-        static_cast<ViUInt16>(services->readConfigShort("GPIB-CONFIG", "DisableIbListen", 0));
-    tables.srqPollTime = static_cast<ViUInt16>(services->readConfigShort("GPIB-CONFIG", "SRQPollTime", 1000));
-    tables.disableAutoFind =
-        static_cast<ViUInt16>(services->readConfigShort("GPIB-VXI-CONFIG", "DisableAutoFind", 0));
+    tables.disableIbListen = ConfigNumber("GPIB-CONFIG", "DisableIbListen", 0, 0, 0xFFFF);
+    tables.srqPollTime = ConfigNumber("GPIB-CONFIG", "SRQPollTime", 1000, 1, 0xFFFF);
+    tables.disableAutoFind = ConfigNumber("GPIB-VXI-CONFIG", "DisableAutoFind", 0, 0, 0xFFFF);
     std::fill(std::begin(tables.gpibBoardInitialised), std::end(tables.gpibBoardInitialised),
               ViBoolean{VI_FALSE});
     return VI_SUCCESS;

@@ -46,4 +46,9 @@ private:
 // A configuration value of the support library's store.
 std::string ConfigString(const char* section, const char* key, const char* fallback);
 
+// A 16-bit number of the store within [min, max]. A missing key gives the fallback; so
+// does a value that is not such a number, which is said once per process on standard
+// error, naming the key.
+ViUInt16 ConfigNumber(const char* section, const char* key, ViUInt16 fallback, ViUInt16 min, ViUInt16 max);
+
 } // namespace corvid::visaio

@@ -28,6 +28,7 @@ public:
         bool systemController = true;
         bool controllerInCharge = true;
         bool remoteEnable = false;
+        bool attention = false; // ATN asserted by the board
         std::vector<Instrument*> instruments;
         std::array<Instrument*, 31> primary{};                   // instruments without secondary address
         std::array<std::array<Instrument*, 31>, 31> secondary{}; // [primary][secondary]

@@ -74,6 +74,9 @@ public:
     CallResult Lines(int ud, short* lines);
     CallResult Command(int ud, const void* commands, long count);
     CallResult InterfaceClear(int ud);
+    // ATN off (ibgts) and on (ibcac): the controller in charge goes to standby or takes
+    // the bus back.
+    CallResult Attention(int ud, bool asserted);
     CallResult SystemControl(int ud, int request);
     CallResult RemoteEnable(int ud, int enable);
     CallResult FindListeners(int board, const Addr4882_t* pads, Addr4882_t* results, int max);

@@ -128,6 +128,9 @@ CallResult Driver::Lines(int ud, short* lines) {
     if (board->remoteEnable) {
         value |= BusREN;
     }
+    if (board->attention) {
+        value |= BusATN;
+    }
     if (bus_->ServiceRequest(*board, Clock::now())) {
         value |= BusSRQ;
     }
@@ -146,6 +149,24 @@ CallResult Driver::InterfaceClear(int ud) {
         return Error(ESAC);
     }
     board->controllerInCharge = true;
+    board->attention = true;
+    return {StatusOf(*d, Clock::now()), 0, 0};
+}
+
+CallResult Driver::Attention(int ud, bool asserted) {
+    Lock lock(mutex_);
+    CallResult result;
+    auto [d, board] = FindWithBoard(ud, result, false);
+    if (board == nullptr) {
+        return result;
+    }
+    if (!d->board) {
+        return Error(EARG);
+    }
+    if (!board->controllerInCharge) {
+        return Error(ECIC);
+    }
+    board->attention = asserted;
     return {StatusOf(*d, Clock::now()), 0, 0};
 }
 
@@ -198,11 +219,16 @@ CallResult Driver::Command(int ud, const void* commands, long count) {
     if (!d->board || count < 0 || (commands == nullptr && count > 0)) {
         return Error(EARG);
     }
+    if (!board->controllerInCharge) {
+        return Error(ECIC);
+    }
     if (board->instruments.empty()) {
         return Error(ENOL);
     }
+    board->attention = true; // commands go with ATN, which stays asserted after them
     Clock::time_point now = Clock::now();
     const auto* bytes = static_cast<const unsigned char*>(commands);
+    bool talkerAddressed = false;
     std::vector<Instrument*> listeners;
     auto addListener = [&](Instrument* inst) {
         if (inst != nullptr && std::find(listeners.begin(), listeners.end(), inst) == listeners.end()) {
@@ -225,8 +251,22 @@ CallResult Driver::Command(int ud, const void* commands, long count) {
             continue;
         }
         lastPad = -1;
+        if (byte >= TAD && byte < UNT) {
+            talkerAddressed = true; // an instrument may be made talker, never controller
+            continue;
+        }
+        if (byte == UNT) {
+            talkerAddressed = false;
+        }
         if (byte == UNL) {
             listeners.clear();
+        }
+        if (byte == TCT && talkerAddressed) {
+            // Control passes to the addressed device; the board is controller again
+            // after it sends interface clear as system controller.
+            board->controllerInCharge = false;
+            board->attention = false;
+            break;
         }
         for (Instrument* inst : byte == DCL || byte == LLO ? board->instruments : listeners) {
             switch (byte) {

@@ -173,6 +173,12 @@ int iblines(int ud, short* line_status) {
 int ibcmd(int ud, const void* commands, long count) {
     return Guard([&] { return D().Command(ud, commands, count); });
 }
+int ibgts(int ud, int /*shadow_handshake*/) {
+    return Guard([&] { return D().Attention(ud, false); });
+}
+int ibcac(int ud, int /*synchronous*/) {
+    return Guard([&] { return D().Attention(ud, true); });
+}
 int ibsic(int ud) {
     return Guard([&] { return D().InterfaceClear(ud); });
 }

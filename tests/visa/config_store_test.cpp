@@ -28,6 +28,7 @@ TEST_F(ConfigStoreTest, WithoutAFileTheDemoBenchIsUsed) {
     EXPECT_TRUE(tables.gpibBoardExists[0]);
     EXPECT_FALSE(tables.gpibBoardExists[1]);
     EXPECT_EQ(tables.gpibDevices[0].board, SBVISA_GPIB_END_OF_TABLE);
+    EXPECT_TRUE(tables.notifyMode); // the simulated driver notifies service requests at once
 }
 
 TEST_F(ConfigStoreTest, SettingsAreRead) {

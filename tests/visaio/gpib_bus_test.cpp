@@ -67,12 +67,71 @@ TEST_F(GpibFind, TheDeviceTableListsMarksAndHidesAddresses) {
     });
 }
 
-TEST_F(GpibFind, AMissingDriverLibraryFindsNothing) {
+TEST_F(GpibFind, AMissingDriverLibraryFindsNothingAndSaysSoOnce) {
     std::ofstream(sandbox.home() / "visa.ini") << "[GPIB]\nBoards=0\nLibrary=/nonexistent/libgpib.so\n";
     InChild([] {
+        ::testing::internal::CaptureStderr();
         Find("GPIB?*::INSTR", VI_ERROR_RSRC_NFOUND);
         OpenSession s("GPIB0::22::INSTR");
         EXPECT_EQ(s.openStatus, VI_ERROR_RSRC_NFOUND);
+        Find("GPIB?*::INSTR", VI_ERROR_RSRC_NFOUND);
+        std::string said = ::testing::internal::GetCapturedStderr();
+        const std::string warning =
+            "sbviio32: the GPIB driver library \"/nonexistent/libgpib.so\" cannot be loaded";
+        EXPECT_EQ(said.find(warning), 0u) << said;
+        EXPECT_EQ(said.find(warning, 1), std::string::npos) << said;
+    });
+}
+
+TEST_F(GpibFind, OutOfRangeSettingsFallBackWithOneWarningEach) {
+    std::ofstream(sandbox.home() / "visa.ini") << "[GPIB]\nBoards=0\nLibrary=" << FAKE_GPIB_LIBRARY
+                                               << "\n[GPIB-CONFIG]\nDisableIbListen=-1\nSRQPollTime=70000\n";
+    InChild([] {
+        fakegpib_add_device(0, 22, 0, "a");
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Find("GPIB?*::INSTR"), (Names{"GPIB0::22::INSTR"})); // the bus is asked
+        ViSession rm = VI_NULL;
+        viOpenDefaultRM(&rm);
+        viClose(rm);
+        std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(
+            said.find(
+                "sbviio32: [GPIB-CONFIG] DisableIbListen=-1 is not a number from 0 to 65535; using 0\n"),
+            std::string::npos)
+            << said;
+        const std::string poll =
+            "sbviio32: [GPIB-CONFIG] SRQPollTime=70000 is not a number from 1 to 65535; using 1000\n";
+        EXPECT_NE(said.find(poll), std::string::npos) << said;
+        EXPECT_EQ(said.find(poll, said.find(poll) + 1), std::string::npos) << said;
+    });
+}
+
+TEST_F(GpibFind, WithoutListenerQuestionsOnlyConfiguredDevicesAreListed) {
+    Configure("DisableIbListen=1\n[GPIB-DEVICES]\nDevice0=0,9,0,1\nDevice1=0,5,2,2\nDevice2=0,7,0,0\n");
+    InChild([] {
+        fakegpib_add_device(0, 22, 0, "on the bus, not configured");
+        EXPECT_EQ(Find("GPIB?*::INSTR"), (Names{"GPIB0::9::INSTR", "GPIB0::5::2::INSTR"}));
+        EXPECT_EQ(fakegpib_calls("FindLstn"), 0);
+    });
+}
+
+// Find lists a device that answers at secondary address 0 itself as "GPIB0::9::0::INSTR";
+// that name reaches it, while the same form still reaches a primary-only device.
+TEST_F(GpibFind, ADeviceAtSecondaryZeroIsReachedByTheNameFindLists) {
+    Configure();
+    InChild([] {
+        fakegpib_add_device(0, 9, 0x60, "Fake,SAD0,1,1.0");
+        fakegpib_add_device(0, 5, 0, "Fake,PAD,1,1.0");
+        EXPECT_EQ(Find("GPIB?*::INSTR"), (Names{"GPIB0::5::INSTR", "GPIB0::9::0::INSTR"}));
+        OpenSession s("GPIB0::9::0::INSTR");
+        ASSERT_EQ(s.openStatus, VI_SUCCESS);
+        EXPECT_EQ(s.Query("*IDN?"), "Fake,SAD0,1,1.0\n");
+        ViUInt16 secondary = VI_NO_SEC_ADDR;
+        ASSERT_EQ(viGetAttribute(s.vi, VI_ATTR_GPIB_SECONDARY_ADDR, &secondary), VI_SUCCESS);
+        EXPECT_EQ(secondary, 0);
+        OpenSession primary("GPIB0::5::0::INSTR");
+        ASSERT_EQ(primary.openStatus, VI_SUCCESS);
+        EXPECT_EQ(primary.Query("*IDN?"), "Fake,PAD,1,1.0\n");
     });
 }
 

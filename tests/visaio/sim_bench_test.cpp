@@ -4,7 +4,11 @@
 #include "testsupport/sandbox.h"
 
 #include <atomic>
+#include <fstream>
 #include <string>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 #include <visa.h>
 
 namespace {
@@ -40,6 +44,36 @@ protected:
 
     ViSession rm = VI_NULL;
 };
+
+// Whether a thread of this process sleeps in the kernel, as /proc shows it.
+bool Sleeping(long tid) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    auto state = text.rfind(')');
+    return state != std::string::npos && text.compare(state, 3, ") S") == 0;
+}
+
+TEST_F(DemoBench, ClosingASessionEndsAReadOfAnotherThread) {
+    ViSession dmm = Open(kMultimeter);
+    ASSERT_EQ(viSetAttribute(dmm, VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+    std::atomic<long> tid{0};
+    ViStatus status = VI_SUCCESS;
+    std::thread reader([&] {
+        tid = syscall(SYS_gettid);
+        char buffer[64];
+        ViUInt32 count = 0;
+        status = viRead(dmm, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &count); // nothing to say
+    });
+    // The reader waits inside the driver for a reply that never comes.
+    ASSERT_TRUE(WaitUntil([&] { return tid != 0 && Sleeping(tid); }));
+    EXPECT_EQ(viClose(dmm), VI_SUCCESS);
+    reader.join();
+    EXPECT_EQ(status, VI_ERROR_ABORT);
+    // The instrument is still there for a new session.
+    ViSession again = Open(kMultimeter);
+    ASSERT_EQ(Write(again, "*IDN?\n"), VI_SUCCESS);
+    EXPECT_EQ(Read(again).rfind("Larkspur Instruments,", 0), 0u);
+}
 
 TEST_F(DemoBench, ADelayedReplyTimesOutAndClearRecovers) {
     ViSession cal = Open(kCalibrator);

@@ -86,6 +86,9 @@ void ConfigStore::Load(std::ostream& warnings) {
     if (!std::filesystem::exists(file_, error)) {
         warnings << "sbvisv32: no configuration store at " << file_.string()
                  << "; using the demo bench (simulated instruments on GPIB0)\n";
+        // The simulated driver library notifies: service requests arrive at once instead
+        // of at the next pass of the polling thread.
+        notifyMode_ = true;
         return;
     }
     std::ifstream probe(file_);

@@ -2,6 +2,7 @@
 // resource name, and the session's own state (events, user data, buffer sizes).
 #pragma once
 
+#include "formatted_io.h"
 #include "object_table.h"
 #include "resource_name.h"
 #include "session_events.h"
@@ -21,6 +22,7 @@ public:
     const ResourceName& name() const { return name_; }
     ViSession resourceManager() const { return resourceManager_; }
     SessionEvents& events() { return events_; }
+    FormattedBuffers& formatted() { return formatted_; }
     const SbvisaOperations* operations() const { return record_.operations; }
 
     // The event mechanisms of the types the I/O component delivers, copied into the record
@@ -50,6 +52,7 @@ private:
     ResourceName name_;
     ViSession resourceManager_;
     SessionEvents events_;
+    FormattedBuffers formatted_;
     std::once_flag closeOnce_;
     ViStatus closeStatus_ = VI_SUCCESS;
     std::atomic<bool> closing_{false};

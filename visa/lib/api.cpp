@@ -1,4 +1,5 @@
 // The exported VISA functions.
+#include "api_formatted.h"
 #include "api_guard.h"
 #include "visa/names.h"
 #include "visa/visa.h"
@@ -247,8 +248,8 @@ ViStatus viGpibControlREN(ViSession vi, ViUInt16 mode) {
                      [&](Session& s) { return CallOperation(s, &SbvisaOperations::gpibControlREN, mode); });
 }
 
-// Formatted I/O is not offered, so its buffers only remember their sizes. The low-level
-// buffers are the component's: serial ports have them, GPIB has none.
+// The formatted buffers take their sizes from here. The low-level buffers are the
+// component's: serial ports have them, GPIB has none.
 ViStatus viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size) {
     return OnSession(vi, "viSetBuf", true, [&](Session& s) -> ViStatus {
         constexpr ViUInt16 kKnown = VI_READ_BUF | VI_WRITE_BUF | VI_IO_IN_BUF | VI_IO_OUT_BUF;
@@ -284,8 +285,12 @@ ViStatus viFlush(ViSession vi, ViUInt16 mask) {
             both(VI_IO_OUT_BUF, VI_IO_OUT_BUF_DISCARD)) {
             return VI_ERROR_INV_MASK;
         }
+        ViStatus status = FlushFormattedBuffers(s, mask);
         const SbvisaOperations* ops = s.operations();
-        return ops && ops->flush ? CallOperation(s, &SbvisaOperations::flush, mask) : VI_SUCCESS;
+        if (status < VI_SUCCESS || !ops || !ops->flush) {
+            return status;
+        }
+        return CallOperation(s, &SbvisaOperations::flush, mask);
     });
 }
 

@@ -54,7 +54,7 @@ SbvisaOpenFunction IoModule::Opener(ViUInt16 interfaceType, const std::string& r
     bool memory = resourceClass == "MEMACC";
     switch (interfaceType) {
     case VI_INTF_GPIB:
-        return instrument ? openGpib_ : nullptr;
+        return instrument || resourceClass == "INTFC" ? openGpib_ : nullptr;
     case VI_INTF_GPIB_VXI:
         return instrument ? openGpibVxi_ : memory ? openGpibVxiMemory_ : nullptr;
     case VI_INTF_VXI:

@@ -134,7 +134,7 @@ ViStatus GpibGetAttribute(SbvisaSession* session, ViAttr attribute, ViAttrState*
     case VI_ATTR_GPIB_PRIMARY_ADDR:
         return number(static_cast<ViAttrState>(s.primary));
     case VI_ATTR_GPIB_SECONDARY_ADDR:
-        return number(s.secondary != 0 ? static_cast<ViAttrState>(s.secondary) : VI_NO_SEC_ADDR);
+        return number(s.HasSecondary() ? static_cast<ViAttrState>(s.secondary) : VI_NO_SEC_ADDR);
     case VI_ATTR_GPIB_REN_STATE:
         return number(static_cast<ViAttrState>(static_cast<ViInt64>(RemoteEnableState(s))));
     default:

@@ -61,8 +61,10 @@ int Notified(int, int status, int error, long count, void* reference) {
 
 } // namespace
 
+// The notification mode where the driver library can notify; the polling thread otherwise.
 bool GpibNotifyMode() {
-    return Tables().notifyMode != VI_FALSE;
+    static const bool canNotify = GpibDriver::Instance().CanNotify();
+    return Tables().notifyMode != VI_FALSE && canNotify;
 }
 
 void GpibArmNotification(GpibSession& s) {
@@ -92,7 +94,7 @@ bool GpibNeedsPolling(GpibSession& s) {
 }
 
 ViStatus GpibListenerCheck(GpibSession& s) {
-    if (Tables().disableIbListen != 0 || s.record->interfaceType == VI_INTF_GPIB_VXI) {
+    if (Tables().disableIbListen != 0 || s.record->interfaceType == VI_INTF_GPIB_VXI || s.boardSession) {
         return VI_SUCCESS;
     }
     bool found = false;
@@ -214,7 +216,8 @@ ViStatus GpibClose(SbvisaSession* session) {
         s->jobPending = false;
     }
     GpibBoards::Instance().Release(s->board, session->vi);
-    GpibResult result = driver.Online(s->ud, 0);
+    // A board session leaves the board online for the other sessions.
+    GpibResult result = s->boardSession ? GpibResult{} : driver.Online(s->ud, 0);
     session->interfaceData = nullptr;
     delete s;
     return result.failed() ? VI_ERROR_CLOSING_FAILED : VI_SUCCESS;

@@ -42,6 +42,14 @@ void* GpibDriver::Library() {
         if (name[0] != '\0') {
             library_ = dlopen(LibraryPath(name).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         }
+        if (!library_) {
+            // Said once per process: every GPIB find and open fails from here on.
+            const char* reason = name[0] != '\0' ? dlerror() : "no library is configured";
+            std::fprintf(
+                stderr,
+                "sbviio32: the GPIB driver library \"%s\" cannot be loaded (%s); GPIB finds nothing\n", name,
+                reason ? reason : "unknown reason");
+        }
     });
     return library_;
 }
@@ -86,6 +94,12 @@ GpibResult GpibDriver::Status(int returned) {
 
 GpibResult GpibDriver::Ask(int ud, int option, int* value) {
     GPIB_CALL(ask_, "ibask", int (*)(int, int, int*), ud, option, value);
+}
+GpibResult GpibDriver::GoToStandby(int ud, int shadowHandshake) {
+    GPIB_CALL(goToStandby_, "ibgts", int (*)(int, int), ud, shadowHandshake);
+}
+GpibResult GpibDriver::TakeControl(int ud, int synchronous) {
+    GPIB_CALL(takeControl_, "ibcac", int (*)(int, int), ud, synchronous);
 }
 GpibResult GpibDriver::Clear(int ud) {
     GPIB_CALL(clear_, "ibclr", int (*)(int), ud);

@@ -40,10 +40,14 @@ public:
     GpibResult Device(int board, int pad, int sad, int timeout, int sendEoi, int eos);
     GpibResult Diagnostics(int ud, void* buffer, long count);
     GpibResult Eot(int ud, int sendEoi);
+    // ATN off (standby), with or without shadow handshake; ATN on (take control).
+    GpibResult GoToStandby(int ud, int shadowHandshake);
+    GpibResult TakeControl(int ud, int synchronous);
     GpibResult Listener(int ud, int pad, int sad, bool& found);
     GpibResult Lines(int ud, short& lines);
     GpibResult Local(int ud);
     GpibResult Notify(int ud, int mask, GpibNotifyCallback_t callback, void* refData);
+    bool CanNotify() { return Function(notify_, "ibnotify") != nullptr; }
     GpibResult Online(int ud, int online);
     GpibResult Read(int ud, void* buffer, long count);
     GpibResult ReadAsync(int ud, void* buffer, long count);
@@ -74,7 +78,7 @@ private:
     std::atomic<void*> lines_{}, local_{}, notify_{}, online_{}, read_{}, readAsync_{}, requestControl_{},
         serialPoll_{};
     std::atomic<void*> interfaceClear_{}, remoteEnable_{}, stop_{}, timeout_{}, trigger_{}, wait_{}, write_{};
-    std::atomic<void*> writeAsync_{}, findListeners_{};
+    std::atomic<void*> writeAsync_{}, findListeners_{}, goToStandby_{}, takeControl_{};
     std::atomic<void*> threadIbsta_{}, threadIberr_{}, threadIbcntl_{};
 };
 

@@ -3,6 +3,7 @@
 #include "../find_frame.h"
 #include "gpib_driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -38,12 +39,31 @@ bool DeviceTableEmpty(const SbvisaSharedTables& tables) {
     return tables.gpibDevices[0].board == SBVISA_GPIB_END_OF_TABLE;
 }
 
+// The listeners among the addresses 0 to 30 that are neither marked nor the board's own.
+GpibResult AskForListeners(int board, const bool (&marked)[31], int own, std::vector<Addr4882_t>& results) {
+    std::vector<Addr4882_t> addresses;
+    for (int pad = 0; pad <= 30; ++pad) {
+        if (!marked[pad] && pad != own) {
+            addresses.push_back(static_cast<Addr4882_t>(pad));
+        }
+    }
+    addresses.push_back(NOADDR);
+    std::vector<Addr4882_t> found(kMaxListeners + 1, NOADDR);
+    GpibResult search =
+        GpibDriver::Instance().FindListeners(board, addresses.data(), found.data(), kMaxListeners);
+    long count = search.failed() ? 0 : std::min<long>(search.count, kMaxListeners);
+    results.assign(found.begin(), found.begin() + std::max<long>(count, 0));
+    return search;
+}
+
 void SearchBoard(int board, std::vector<std::string>& names) {
     const SbvisaServices& services = Services();
     SbvisaSharedTables& tables = Tables();
     GpibDriver& driver = GpibDriver::Instance();
     services.announceInterface(Announcement(board).c_str());
 
+    // Without listener questions the configured devices are all there is to list.
+    const bool askNobody = tables.disableIbListen != 0;
     bool marked[31] = {};
     std::vector<Addr4882_t> listed;
     for (const SbvisaGpibDevice& device : tables.gpibDevices) {
@@ -56,7 +76,7 @@ void SearchBoard(int board, std::vector<std::string>& names) {
         if (device.kind != SBVISA_GPIB_KIND_ASK) {
             marked[device.primary] = true;
         }
-        if (device.kind == SBVISA_GPIB_KIND_LISTED) {
+        if (device.kind == SBVISA_GPIB_KIND_LISTED || (askNobody && device.kind == SBVISA_GPIB_KIND_ASK)) {
             listed.push_back(MakeAddr(device.primary, device.secondary != 0 ? device.secondary + 0x60 : 0));
         }
     }
@@ -74,23 +94,17 @@ void SearchBoard(int board, std::vector<std::string>& names) {
         own = 0;
     }
 
-    std::vector<Addr4882_t> addresses;
-    for (int pad = 0; pad <= 30; ++pad) {
-        if (!marked[pad] && pad != own) {
-            addresses.push_back(static_cast<Addr4882_t>(pad));
-        }
+    std::vector<Addr4882_t> results;
+    GpibResult search;
+    if (!askNobody) {
+        search = AskForListeners(board, marked, own, results);
     }
-    addresses.push_back(NOADDR);
-    std::vector<Addr4882_t> found(kMaxListeners + 1, NOADDR);
-    GpibResult search = driver.FindListeners(board, addresses.data(), found.data(), kMaxListeners);
-    long count = search.failed() ? 0 : std::min<long>(search.count, kMaxListeners);
 
     GpibResult remote = driver.RemoteEnable(board, 1);
     if (DeviceTableEmpty(tables) && (search.failedHard() || remote.failedHard())) {
         services.announceInterface("");
         return;
     }
-    std::vector<Addr4882_t> results(found.begin(), found.begin() + std::max<long>(count, 0));
     if (!DeviceTableEmpty(tables)) {
         results.insert(results.end(), listed.begin(), listed.end());
     }

@@ -155,10 +155,33 @@ void GpibCompleteJob(GpibSession& s, const GpibResult& result) {
     PostCompletion(s.record, status, job.id, count, job.buffer, job.read);
 }
 
+// Counts a synchronous transfer inside the driver, so that a close from another thread
+// knows whom to stop.
+class TransferInDriver {
+public:
+    explicit TransferInDriver(GpibSession& s) : s_(s) { s_.transfersInDriver.fetch_add(1); }
+    ~TransferInDriver() { s_.transfersInDriver.fetch_sub(1); }
+    TransferInDriver(const TransferInDriver&) = delete;
+    TransferInDriver& operator=(const TransferInDriver&) = delete;
+
+private:
+    GpibSession& s_;
+};
+
+// A synchronous transfer through the driver, ended early when the session is closed.
+template <class Call>
+GpibResult SynchronousTransfer(GpibSession& s, Call call) {
+    TransferInDriver counted(s);
+    if (s.aborting.load()) {
+        return GpibResult{ERR, EABO, 0};
+    }
+    return GpibRetryWhileBusy(s, call);
+}
+
 ViStatus GpibRead(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViUInt32* returned) {
     GpibSession& s = *GpibDataOf(session);
     GpibDriver& driver = GpibDriver::Instance();
-    GpibResult result = GpibRetryWhileBusy(s, [&] { return driver.Read(s.ud, buffer, count); });
+    GpibResult result = SynchronousTransfer(s, [&] { return driver.Read(s.ud, buffer, count); });
     *returned = result.count > 0 ? static_cast<ViUInt32>(result.count) : 0;
     return ReadStatus(s, result, buffer, count);
 }
@@ -170,7 +193,7 @@ ViStatus GpibWrite(SbvisaSession* session, ViConstBuf buffer, ViUInt32 count, Vi
     }
     GpibSession& s = *GpibDataOf(session);
     GpibDriver& driver = GpibDriver::Instance();
-    GpibResult result = GpibRetryWhileBusy(s, [&] { return driver.Write(s.ud, buffer, count); });
+    GpibResult result = SynchronousTransfer(s, [&] { return driver.Write(s.ud, buffer, count); });
     *returned = result.count > 0 ? static_cast<ViUInt32>(result.count) : 0;
     return result.failed() ? MapGpibError(result) : VI_SUCCESS;
 }
@@ -209,6 +232,27 @@ ViStatus GpibTerminate(SbvisaSession* session, ViUInt16, ViJobId job) {
         GpibArmNotification(s); // the transfer ended by itself: the driver reports it
     }
     return VI_SUCCESS;
+}
+
+// The session is being closed while another thread is inside one of its operations: stop
+// the driver's transfers on the device until no synchronous one is left inside (a stop
+// can come just before a transfer starts waiting, so it is repeated), for at most the
+// time a close may reasonably take.
+void GpibAbortTransfers(SbvisaSession* session) {
+    GpibSession* s = GpibDataOf(session);
+    if (!s) {
+        return;
+    }
+    s->aborting.store(true);
+    GpibDriver& driver = GpibDriver::Instance();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    do {
+        driver.Stop(s->ud);
+        if (s->transfersInDriver.load() == 0) {
+            break;
+        }
+        Yield();
+    } while (std::chrono::steady_clock::now() < deadline);
 }
 
 } // namespace corvid::visaio

@@ -1,10 +1,11 @@
-// viOpen_488: opening a session on "GPIB%hd::%hd[::%hd]::INSTR".
+// viOpen_488: opening a session on "GPIB%hd::%hd[::%hd]::INSTR" or "GPIB%hd::INTFC".
 #include "gpib_session.h"
 #include "gpib_tables.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
@@ -28,7 +29,15 @@ constexpr SbvisaOperations kOperations{
     GpibEventsChanged,
     nullptr /* no low-level buffers */,
     nullptr /* nothing to flush */,
-    nullptr /* transfers end by their time-out */,
+    GpibAbortTransfers,
+    GpibCommand,
+    GpibControlATN,
+    GpibSendIFC,
+    GpibPassControl,
+    nullptr /* no trigger lines to map */,
+    nullptr,
+    nullptr /* no utility signals */,
+    nullptr /* no interrupt signals */,
 };
 
 bool ConfiguredAbsent(const SbvisaSession& session) {
@@ -89,6 +98,31 @@ ViStatus OpenFailure(const GpibResult& result, int board, ViSession self) {
     return VI_ERROR_ALLOC;
 }
 
+// "GPIB0::9::0::INSTR" names secondary address 0, which also stands for "none" (clients
+// write primary-only addresses that way). Find lists a device that answers at secondary
+// address 0 itself by that name, so the name reaches it when nothing answers at the
+// primary address alone.
+bool AnswersAtSecondaryZero(const SbvisaSession& session) {
+    std::string_view name = session.resourceName;
+    std::size_t separators = 0;
+    for (std::size_t at = name.find("::"); at != std::string_view::npos; at = name.find("::", at + 2)) {
+        ++separators;
+    }
+    if (session.secondaryAddress != 0 || separators != 3 || Tables().disableIbListen != 0) {
+        return false;
+    }
+    GpibDriver& driver = GpibDriver::Instance();
+    const int board = session.interfaceNumber;
+    bool alone = false;
+    bool atZero = false;
+    GpibResult primary = driver.Listener(board, session.primaryAddress, NO_SAD, alone);
+    if (primary.failedHard() || alone) {
+        return false;
+    }
+    GpibResult secondary = driver.Listener(board, session.primaryAddress, 0x60, atZero);
+    return !secondary.failedHard() && atZero;
+}
+
 int BoardType(int ud) {
     unsigned char data[16] = {};
     GpibResult result = GpibDriver::Instance().Diagnostics(ud, data, sizeof data);
@@ -96,6 +130,29 @@ int BoardType(int ud) {
         return kUnknownBoardType;
     }
     return data[1];
+}
+
+void Describe(SbvisaSession& session, int board, int boardType) {
+    std::string_view model = BoardModelName(boardType);
+    std::snprintf(session.description, sizeof session.description, "GPIB%hd  (%.*s)",
+                  static_cast<short>(board), static_cast<int>(model.size()), model.data());
+    std::snprintf(session.manufacturer, sizeof session.manufacturer, "Sorbel");
+}
+
+// "GPIB%hd::INTFC": a session on the board itself, for bus-level control.
+ViStatus OpenBoard(SbvisaSession* session, int board) {
+    auto s = std::make_unique<GpibSession>(*session);
+    s->boardSession = true;
+    s->ud = board;
+    int own = 0;
+    if (!GpibDriver::Instance().Ask(board, IbaPAD, &own).failed()) {
+        s->primary = own;
+    }
+    s->boardType = BoardType(board);
+    Describe(*session, board, s->boardType);
+    session->interfaceData = s.release();
+    session->operations = &kOperations;
+    return VI_SUCCESS;
 }
 
 } // namespace
@@ -127,7 +184,11 @@ SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
     if (initialised.failedHard()) {
         return OpenFailure(initialised, board, session->vi);
     }
+    if (std::string_view(session->resourceClass) == "INTFC") {
+        return OpenBoard(session, board);
+    }
     auto s = std::make_unique<GpibSession>(*session);
+    s->secondaryZero = AnswersAtSecondaryZero(*session);
     GpibDriver& driver = GpibDriver::Instance();
     TimeoutStep step = RoundTimeout(s->timeout);
     s->timeout = step.milliseconds;
@@ -142,10 +203,7 @@ SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
     }
     s->ud = static_cast<int>(opened.count);
     s->boardType = BoardType(s->ud);
-    std::string_view model = BoardModelName(s->boardType);
-    std::snprintf(session->description, sizeof session->description, "GPIB%hd  (%.*s)",
-                  static_cast<short>(board), static_cast<int>(model.size()), model.data());
-    std::snprintf(session->manufacturer, sizeof session->manufacturer, "Sorbel");
+    Describe(*session, board, s->boardType);
     if (IsSlowBoard(s->boardType) && !driver.Timeout(s->ud, T10s).failed()) {
         s->timeout = 10000;
     }

@@ -78,8 +78,7 @@ bool GpibPoller::Pass() {
 }
 
 void GpibPoller::Run() {
-    ViInt16 configured = Services().readConfigShort("GPIB-CONFIG", "SRQPollTime", 500);
-    auto interval = std::chrono::milliseconds(configured > 0 ? configured : 500);
+    auto interval = std::chrono::milliseconds(ConfigNumber("GPIB-CONFIG", "SRQPollTime", 500, 1, 0xFFFF));
     std::unique_lock lock(mutex_);
     while (!stop_) {
         requested_ = false;

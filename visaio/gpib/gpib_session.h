@@ -1,5 +1,5 @@
-// A GPIB session: the component's data of an open "GPIB%hd::%hd[::%hd]::INSTR" session and
-// its operations, installed in the session record by viOpen_488.
+// A GPIB session: the component's data of an open "GPIB%hd::%hd[::%hd]::INSTR" or
+// "GPIB%hd::INTFC" session and its operations, installed in the session record by viOpen_488.
 #pragma once
 
 #include "../async_job.h"
@@ -22,13 +22,18 @@ struct GpibSession {
           secondary(session.secondaryAddress) {}
 
     // The secondary address as the driver takes it: 0 for none, else 0x60 + n.
-    int DriverSecondary() const { return secondary != 0 ? secondary + 0x60 : 0; }
+    int DriverSecondary() const { return HasSecondary() ? secondary + 0x60 : 0; }
+    bool HasSecondary() const { return secondary != 0 || secondaryZero; }
 
     SbvisaSession* record;
     int board;
     int primary;
-    int secondary; // 0 when none
+    int secondary; // 0 when none, unless secondaryZero
+    // The device answers at secondary address 0 itself, not at its primary address alone.
+    bool secondaryZero = false;
     int ud = -1;
+    // A "GPIB%hd::INTFC" session: ud is the board itself.
+    bool boardSession = false;
     int boardType = 255;
     std::atomic<ViUInt32> timeout{2000};
     std::atomic<ViUInt8> termChar{'\n'};
@@ -41,6 +46,10 @@ struct GpibSession {
     std::atomic<bool> listenerSeen{false};
     std::atomic<bool> srqPending{false};
     bool asyncListenerChecked = false;
+    // Set when the session is closed under a transfer of another thread: transfers end
+    // with VI_ERROR_ABORT from then on.
+    std::atomic<bool> aborting{false};
+    std::atomic<int> transfersInDriver{0};
 
     std::mutex jobMutex; // guards job, jobPending and terminating
     AsyncJob job;
@@ -90,6 +99,11 @@ ViStatus GpibReadSTB(SbvisaSession* session, ViUInt16* statusByte);
 ViStatus GpibClear(SbvisaSession* session);
 ViStatus GpibControlREN(SbvisaSession* session, ViUInt16 mode);
 ViStatus GpibEventsChanged(SbvisaSession* session, ViEventType type);
+void GpibAbortTransfers(SbvisaSession* session);
+ViStatus GpibCommand(SbvisaSession* session, ViConstBuf buffer, ViUInt32 count, ViUInt32* returned);
+ViStatus GpibControlATN(SbvisaSession* session, ViUInt16 mode);
+ViStatus GpibSendIFC(SbvisaSession* session);
+ViStatus GpibPassControl(SbvisaSession* session, ViUInt16 primary, ViUInt16 secondary);
 
 // Repeats a driver call while it fails with error 10 (I/O in progress on the board),
 // yielding while the board's asynchronous transfer runs. Gives up with a time-out once

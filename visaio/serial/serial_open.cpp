@@ -14,10 +14,30 @@ namespace corvid::visaio {
 namespace {
 
 constexpr SbvisaOperations kOperations{
-    SerialClose,          SerialSetAttribute, SerialGetAttribute, SerialTerminate,
-    SerialRead,           SerialReadAsync,    SerialWrite,        SerialWriteAsync,
-    SerialAssertTrigger,  SerialReadSTB,      SerialClear,        nullptr /* REN */,
-    nullptr /* events */, SerialSetBuffer,    SerialFlush,        SerialAbortTransfers,
+    SerialClose,
+    SerialSetAttribute,
+    SerialGetAttribute,
+    SerialTerminate,
+    SerialRead,
+    SerialReadAsync,
+    SerialWrite,
+    SerialWriteAsync,
+    SerialAssertTrigger,
+    SerialReadSTB,
+    SerialClear,
+    nullptr /* REN */,
+    nullptr /* events */,
+    SerialSetBuffer,
+    SerialFlush,
+    SerialAbortTransfers,
+    nullptr /* no GPIB bus */,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr /* no trigger lines */,
+    nullptr,
+    nullptr /* no signals */,
+    nullptr,
 };
 
 // Opens the device of a port that no session of this process has open yet: with the

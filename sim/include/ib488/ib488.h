@@ -240,6 +240,8 @@ IB488_API long ThreadIbcntl(void);
 IB488_API int ibask(int ud, int option, int* value);
 IB488_API int ibclr(int ud);
 IB488_API int ibcmd(int ud, const void* commands, long count);
+IB488_API int ibgts(int ud, int shadow_handshake);
+IB488_API int ibcac(int ud, int synchronous);
 IB488_API int ibconfig(int ud, int option, int value);
 IB488_API int ibdev(int board_index, int pad, int sad, int timo, int send_eoi, int eosmode);
 IB488_API int ibeot(int ud, int send_eoi);

@@ -4,6 +4,7 @@ usage: demo_bench_test.py LIBRARY [unittest arguments]
 Runs with a fresh CORVID_HOME and no visa.ini, so the library uses the demo bench.
 """
 import atexit
+import ctypes
 import os
 import shutil
 import sys
@@ -115,6 +116,64 @@ class DemoBench(unittest.TestCase):
         with self.assertRaises(errors.VisaIOError) as caught:
             self.rm.visalib.read_stb(session)
         self.assertEqual(caught.exception.error_code, constants.StatusCode.error_invalid_object)
+
+    def test_bus_control_through_the_board(self):
+        board = self.open("GPIB0::INTFC")
+        dmm = self.open(write_termination="\n")
+        dmm.timeout = 300
+        dmm.write("*IDN?")
+        # Unlisten, listen address 22, selected device clear: the unread reply goes.
+        count, _ = board.send_command(bytes([0x3F, 0x20 + 22, 0x04]))
+        self.assertEqual(count, 3)
+        with self.assertRaises(errors.VisaIOError) as caught:
+            dmm.read()
+        self.assertEqual(caught.exception.error_code, constants.StatusCode.error_timeout)
+        board.control_atn(constants.ATNLineOperation.deassert)
+        board.control_atn(constants.ATNLineOperation.asrt)
+        # Control passed to the meter leaves the board without it until interface clear.
+        board.pass_control(22, constants.VI_NO_SEC_ADDR)
+        with self.assertRaises(errors.VisaIOError) as caught:
+            board.send_command(bytes([0x3F]))
+        self.assertEqual(caught.exception.error_code, constants.StatusCode.error_not_cic)
+        board.send_ifc()
+        self.assertEqual(board.send_command(bytes([0x3F]))[0], 1)
+        dmm.send_ifc()  # instrument sessions reach their board too
+        self.assertEqual(dmm.query("*IDN?").strip(), DMM_IDN)
+
+    def test_scpi_meter_parameter_forms(self):
+        # The commands a SCPI meter class sends, with the calibrator sourcing 1.5 V.
+        calibrator = self.open("GPIB0::5::INSTR", write_termination="\n")
+        calibrator.write("VOLT 1.5;OUTP ON")
+        self.addCleanup(calibrator.write, "OUTP OFF")
+        dmm = self.open(read_termination="\n", write_termination="\n")
+        dmm.write("*CLS")  # errors other tests left
+        for command in (
+            "MEAS:VOLT:DC? DEF,DEF",
+            "MEAS:VOLT:DC? 10,0.001",
+            "MEAS:VOLT:DC? 10 V,MIN",
+            "MEAS:VOLT:DC? MAX,MAX",
+            "MEAS:VOLT:DC?",
+        ):
+            self.assertAlmostEqual(float(dmm.query(command)), 1.5, delta=0.01, msg=command)
+            self.assertEqual(dmm.query("SYST:ERR?"), '0,"No error"', command)
+        dmm.write("CONF:VOLT:DC MIN,DEF")
+        self.assertEqual(float(dmm.query("VOLT:RANG?")), 0.1)
+        dmm.write("CONF:CURR:DC 1 A,DEF")
+        self.assertEqual(dmm.query("SYST:ERR?"), '0,"No error"')
+        dmm.write("CONF:VOLT:DC DEF,DEF")
+
+    def test_formatted_io(self):
+        dmm = self.open()
+        lib = self.rm.visalib.lib
+        session = ctypes.c_uint32(dmm.session)
+        reply = ctypes.create_string_buffer(256)
+        self.assertEqual(lib.viPrintf(session, b"%s\n", b"*IDN?"), 0)
+        self.assertEqual(lib.viScanf(session, b"%t", reply), 0)
+        self.assertEqual(reply.value.decode(), DMM_IDN + "\n")
+        reading = ctypes.c_double(-1)
+        status = lib.viQueryf(session, b"MEAS:VOLT:DC? %s,%s\n", b"%lf", b"DEF", b"DEF", ctypes.byref(reading))
+        self.assertEqual(status, 0)
+        self.assertLess(abs(reading.value), 0.01)
 
     def test_library_identity(self):
         self.assertEqual(

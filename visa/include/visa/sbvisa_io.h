@@ -106,6 +106,17 @@ typedef struct SbvisaOperations {
      * operations: ends the transfers in progress (with VI_ERROR_ABORT), so that the close
      * the support library then defers to their end does not wait for ever. */
     void (*abortTransfers)(SbvisaSession* session);
+    /* GPIB bus control on the session's board: command bytes sent with ATN (viGpibCommand),
+     * the ATN line, interface clear, passing control. */
+    ViStatus (*gpibCommand)(SbvisaSession* session, ViConstBuf buffer, ViUInt32 count, ViUInt32* returned);
+    ViStatus (*gpibControlATN)(SbvisaSession* session, ViUInt16 mode);
+    ViStatus (*gpibSendIFC)(SbvisaSession* session);
+    ViStatus (*gpibPassControl)(SbvisaSession* session, ViUInt16 primary, ViUInt16 secondary);
+    /* Trigger lines, utility and interrupt signals: null where the interface has none. */
+    ViStatus (*mapTrigger)(SbvisaSession* session, ViInt16 source, ViInt16 destination, ViUInt16 mode);
+    ViStatus (*unmapTrigger)(SbvisaSession* session, ViInt16 source, ViInt16 destination);
+    ViStatus (*assertUtilSignal)(SbvisaSession* session, ViUInt16 line);
+    ViStatus (*assertIntrSignal)(SbvisaSession* session, ViInt16 mode, ViUInt32 statusId);
 } SbvisaOperations;
 
 /* The session record. The support library creates it from the parsed resource name and

@@ -6,6 +6,8 @@
 
 #include "visatype.h"
 
+#include <stdarg.h>
+
 #if defined(__GNUC__)
 #define SBVISA_EXPORT __attribute__((visibility("default")))
 #else
@@ -45,6 +47,8 @@ typedef ViJobId* ViPJobId;
 typedef ViUInt32 ViAccessMode;
 typedef ViAccessMode* ViPAccessMode;
 typedef ViUInt32 ViEventFilter;
+
+#define ViVAList va_list
 
 typedef ViStatus(_VI_FUNCH _VI_PTR ViHndlr)(ViSession vi, ViEventType eventType, ViEvent event,
                                             ViAddr userHandle);
@@ -96,6 +100,32 @@ SBVISA_EXPORT ViStatus _VI_FUNC viClear(ViSession vi);
 SBVISA_EXPORT ViStatus _VI_FUNC viSetBuf(ViSession vi, ViUInt16 mask, ViUInt32 size);
 SBVISA_EXPORT ViStatus _VI_FUNC viFlush(ViSession vi, ViUInt16 mask);
 SBVISA_EXPORT ViStatus _VI_FUNC viGpibControlREN(ViSession vi, ViUInt16 mode);
+SBVISA_EXPORT ViStatus _VI_FUNC viGpibControlATN(ViSession vi, ViUInt16 mode);
+SBVISA_EXPORT ViStatus _VI_FUNC viGpibSendIFC(ViSession vi);
+SBVISA_EXPORT ViStatus _VI_FUNC viGpibCommand(ViSession vi, ViConstBuf cmd, ViUInt32 cnt, ViPUInt32 retCnt);
+SBVISA_EXPORT ViStatus _VI_FUNC viGpibPassControl(ViSession vi, ViUInt16 primAddr, ViUInt16 secAddr);
+SBVISA_EXPORT ViStatus _VI_FUNC viAssertUtilSignal(ViSession vi, ViUInt16 line);
+SBVISA_EXPORT ViStatus _VI_FUNC viAssertIntrSignal(ViSession vi, ViInt16 mode, ViUInt32 statusID);
+SBVISA_EXPORT ViStatus _VI_FUNC viMapTrigger(ViSession vi, ViInt16 trigSrc, ViInt16 trigDest, ViUInt16 mode);
+SBVISA_EXPORT ViStatus _VI_FUNC viUnmapTrigger(ViSession vi, ViInt16 trigSrc, ViInt16 trigDest);
+
+/* Formatted I/O through the session's formatted buffers (viSetBuf, viFlush). */
+SBVISA_EXPORT ViStatus _VI_FUNCC viPrintf(ViSession vi, ViConstString writeFmt, ...);
+SBVISA_EXPORT ViStatus _VI_FUNC viVPrintf(ViSession vi, ViConstString writeFmt, ViVAList params);
+SBVISA_EXPORT ViStatus _VI_FUNCC viSPrintf(ViSession vi, ViPBuf buf, ViConstString writeFmt, ...);
+SBVISA_EXPORT ViStatus _VI_FUNC viVSPrintf(ViSession vi, ViPBuf buf, ViConstString writeFmt, ViVAList parms);
+SBVISA_EXPORT ViStatus _VI_FUNCC viSNPrintf(ViSession vi, ViPBuf buf, ViUInt32 size, ViConstString writeFmt,
+                                            ...);
+SBVISA_EXPORT ViStatus _VI_FUNC viVSNPrintf(ViSession vi, ViPBuf buf, ViUInt32 size, ViConstString writeFmt,
+                                            ViVAList parms);
+SBVISA_EXPORT ViStatus _VI_FUNCC viScanf(ViSession vi, ViConstString readFmt, ...);
+SBVISA_EXPORT ViStatus _VI_FUNC viVScanf(ViSession vi, ViConstString readFmt, ViVAList params);
+SBVISA_EXPORT ViStatus _VI_FUNCC viSScanf(ViSession vi, ViConstBuf buf, ViConstString readFmt, ...);
+SBVISA_EXPORT ViStatus _VI_FUNC viVSScanf(ViSession vi, ViConstBuf buf, ViConstString readFmt,
+                                          ViVAList parms);
+SBVISA_EXPORT ViStatus _VI_FUNCC viQueryf(ViSession vi, ViConstString writeFmt, ViConstString readFmt, ...);
+SBVISA_EXPORT ViStatus _VI_FUNC viVQueryf(ViSession vi, ViConstString writeFmt, ViConstString readFmt,
+                                          ViVAList params);
 
 /* clang-format off */
 #define VI_FIND_BUFLEN (256)
