@@ -75,6 +75,35 @@ TEST_F(DemoBench, ClosingASessionEndsAReadOfAnotherThread) {
     EXPECT_EQ(Read(again).rfind("Larkspur Instruments,", 0), 0u);
 }
 
+// Buffers of 4 bytes: messages go out in pieces (END on the last only) and replies are read
+// in pieces as the conversions need them.
+TEST_F(DemoBench, FormattedIoThroughSmallBuffers) {
+    ViSession dmm = Open(kMultimeter);
+    ASSERT_EQ(viSetBuf(dmm, VI_READ_BUF | VI_WRITE_BUF, 4), VI_SUCCESS);
+    ASSERT_EQ(viPrintf(dmm, "%s\n", "*IDN?"), VI_SUCCESS);
+    char maker[64] = {};
+    char model[64] = {};
+    ASSERT_EQ(viScanf(dmm, "%[^,],%[^,]", maker, model), VI_SUCCESS);
+    EXPECT_STREQ(maker, "Larkspur Instruments");
+    EXPECT_STREQ(model, "LM-4065");
+    ASSERT_EQ(viFlush(dmm, VI_READ_BUF), VI_SUCCESS); // the rest of the reply goes
+    double reading = -1;
+    ASSERT_EQ(viQueryf(dmm, "MEAS:VOLT:DC? %s,%s\n", "%lf", "DEF", "DEF", &reading), VI_SUCCESS);
+    EXPECT_LT(reading < 0 ? -reading : reading, 0.01);
+    // Without a line feed of the format the end of the message waits for viFlush.
+    ASSERT_EQ(viPrintf(dmm, "*OPC?"), VI_SUCCESS);
+    ASSERT_EQ(viFlush(dmm, VI_WRITE_BUF), VI_SUCCESS);
+    int done = 0;
+    ASSERT_EQ(viScanf(dmm, "%d", &done), VI_SUCCESS);
+    EXPECT_EQ(done, 1);
+    char errors[64] = {};
+    ASSERT_EQ(viQueryf(dmm, "SYST:ERR?\n", "%t", errors), VI_SUCCESS);
+    EXPECT_STREQ(errors, "0,\"No error\"\n");
+    ASSERT_EQ(viSetBuf(dmm, VI_READ_BUF | VI_WRITE_BUF, 4096), VI_SUCCESS);
+    ASSERT_EQ(viSetAttribute(dmm, VI_ATTR_TMO_VALUE, 300), VI_SUCCESS);
+    EXPECT_EQ(viScanf(dmm, "%d", &done), VI_ERROR_TMO); // nothing to read
+}
+
 TEST_F(DemoBench, ADelayedReplyTimesOutAndClearRecovers) {
     ViSession cal = Open(kCalibrator);
     ASSERT_EQ(viSetAttribute(cal, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);

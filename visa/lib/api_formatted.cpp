@@ -41,7 +41,7 @@ public:
             data += part;
             size -= part;
             if (buffers_.write.size() >= limit) {
-                ViStatus status = FlushWriteBuffer(s_);
+                ViStatus status = SendPartOfMessage();
                 if (status < VI_SUCCESS) {
                     return status;
                 }
@@ -52,6 +52,22 @@ public:
     ViStatus EndOfMessage() override { return FlushWriteBuffer(s_); }
 
 private:
+    // A buffer sent because it is full is part of a longer message: it goes without END.
+    ViStatus SendPartOfMessage() {
+        const SbvisaOperations* ops = s_.operations();
+        ViAttrState endEnabled = VI_FALSE;
+        std::string text;
+        bool suppressed = ops && ops->setAttribute &&
+                          Lib().QueryAttribute(s_, VI_ATTR_SEND_END_EN, endEnabled, text) >= VI_SUCCESS &&
+                          endEnabled != VI_FALSE &&
+                          ops->setAttribute(&s_.record(), VI_ATTR_SEND_END_EN, VI_FALSE) >= VI_SUCCESS;
+        ViStatus status = FlushWriteBuffer(s_);
+        if (suppressed) {
+            ops->setAttribute(&s_.record(), VI_ATTR_SEND_END_EN, VI_TRUE);
+        }
+        return status;
+    }
+
     Session& s_;
     FormattedBuffers& buffers_;
 };

@@ -139,6 +139,10 @@ class DemoBench(unittest.TestCase):
         self.assertEqual(board.send_command(bytes([0x3F]))[0], 1)
         dmm.send_ifc()  # instrument sessions reach their board too
         self.assertEqual(dmm.query("*IDN?").strip(), DMM_IDN)
+        # GPIB has no trigger lines to map.
+        with self.assertRaises(errors.VisaIOError) as caught:
+            self.rm.visalib.map_trigger(dmm.session, constants.VI_TRIG_TTL0, constants.VI_TRIG_TTL1, 0)
+        self.assertEqual(caught.exception.error_code, constants.StatusCode.error_nonsupported_operation)
 
     def test_scpi_meter_parameter_forms(self):
         # The commands a SCPI meter class sends, with the calibrator sourcing 1.5 V.
