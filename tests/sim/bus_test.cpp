@@ -93,6 +93,30 @@ TEST_F(BusTest, ControllerAndSystemControllerState) {
     EXPECT_EQ(Query(ud, "*IDN?"), "Test,Source,1,1.0");
 }
 
+// Commands leave ATN asserted; standby takes it off. Take Control sent to an addressed
+// talker passes control away until the system controller sends interface clear.
+TEST_F(BusTest, AttentionLineAndPassingControl) {
+    auto attention = [this] {
+        short lines = 0;
+        ib.lines(0, &lines);
+        return (lines & BusATN) != 0;
+    };
+    const unsigned char unlisten[] = {UNL};
+    ASSERT_EQ(ib.cmd(0, unlisten, 1) & ERR, 0);
+    EXPECT_TRUE(attention());
+    EXPECT_EQ(ib.gts(0, 0) & ERR, 0);
+    EXPECT_FALSE(attention());
+    EXPECT_EQ(ib.cac(0, 1) & ERR, 0);
+    EXPECT_TRUE(attention());
+    const unsigned char takeControl[] = {UNL, TAD + 5, TCT};
+    ASSERT_EQ(ib.cmd(0, takeControl, sizeof takeControl) & ERR, 0);
+    EXPECT_EQ(ib.cmd(0, unlisten, 1) & ERR, ERR);
+    EXPECT_EQ(ib.threadIberr(), ECIC);
+    EXPECT_EQ(ib.cac(0, 1) & ERR, ERR);
+    EXPECT_EQ(ib.sic(0) & (ERR | CIC), CIC);
+    EXPECT_EQ(ib.cmd(0, unlisten, 1) & ERR, 0);
+}
+
 TEST_F(BusTest, RemoteEnableLineAndLocalLockout) {
     short lines = 0;
     ib.lines(0, &lines);

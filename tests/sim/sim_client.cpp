@@ -46,6 +46,8 @@ IbLibrary Load() {
     Resolve(library, "iblines", ib.lines);
     Resolve(library, "ibcmd", ib.cmd);
     Resolve(library, "ibsic", ib.sic);
+    Resolve(library, "ibgts", ib.gts);
+    Resolve(library, "ibcac", ib.cac);
     Resolve(library, "ibrsc", ib.rsc);
     Resolve(library, "ibsre", ib.sre);
     Resolve(library, "FindLstn", ib.findLstn);

@@ -34,6 +34,8 @@ struct IbLibrary {
     int (*lines)(int, short*);
     int (*cmd)(int, const void*, long);
     int (*sic)(int);
+    int (*gts)(int, int);
+    int (*cac)(int, int);
     int (*rsc)(int, int);
     int (*sre)(int, int);
     void (*findLstn)(int, const Addr4882_t*, Addr4882_t*, int);
