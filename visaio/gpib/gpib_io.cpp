@@ -172,10 +172,8 @@ private:
 template <class Call>
 GpibResult SynchronousTransfer(GpibSession& s, Call call) {
     TransferInDriver counted(s);
-    if (s.aborting.load()) {
-        return GpibResult{ERR, EABO, 0};
-    }
-    return GpibRetryWhileBusy(s, call);
+    // Checked before each try, so that a transfer waiting for a busy board ends too.
+    return GpibRetryWhileBusy(s, [&] { return s.aborting.load() ? GpibResult{ERR, EABO, 0} : call(); });
 }
 
 ViStatus GpibRead(SbvisaSession* session, ViBuf buffer, ViUInt32 count, ViUInt32* returned) {
