@@ -160,8 +160,10 @@ class DemoBench(unittest.TestCase):
         ):
             self.assertAlmostEqual(float(dmm.query(command)), 1.5, delta=0.01, msg=command)
             self.assertEqual(dmm.query("SYST:ERR?"), '0,"No error"', command)
-        dmm.write("CONF:VOLT:DC MIN,DEF")
+        dmm.write("CONF:VOLT:DC MIN,0.001")
         self.assertEqual(float(dmm.query("VOLT:RANG?")), 0.1)
+        self.assertEqual(float(dmm.query("VOLT:DC:RES?")), 0.001)
+        self.assertEqual(dmm.query("VOLT:DC:RANG:AUTO?"), "1")
         dmm.write("CONF:CURR:DC 1 A,DEF")
         self.assertEqual(dmm.query("SYST:ERR?"), '0,"No error"')
         dmm.write("CONF:VOLT:DC DEF,DEF")
