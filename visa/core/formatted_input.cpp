@@ -1,5 +1,5 @@
 // The scanf side of formatted I/O.
-#include "format_spec.h"
+#include "format_conversion.h"
 #include "formatted_io.h"
 
 #include <algorithm>

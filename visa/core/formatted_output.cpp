@@ -1,5 +1,5 @@
 // The printf side of formatted I/O.
-#include "format_spec.h"
+#include "format_conversion.h"
 #include "formatted_io.h"
 
 #include <bit>
@@ -17,26 +17,26 @@ namespace {
 template <class T>
 std::string CFormat(const FormatConversion& c, int width, int precision, const char* length, char code,
                     T value) {
-    std::string spec = "%";
-    spec += c.leftAlign ? "-" : "";
-    spec += c.plusSign ? "+" : "";
-    spec += c.spaceSign ? " " : "";
-    spec += c.zeroPad ? "0" : "";
-    spec += c.hash && std::strchr("oxXeEfgG", code) != nullptr ? "#" : "";
+    std::string pattern = "%";
+    pattern += c.leftAlign ? "-" : "";
+    pattern += c.plusSign ? "+" : "";
+    pattern += c.spaceSign ? " " : "";
+    pattern += c.zeroPad ? "0" : "";
+    pattern += c.hash && std::strchr("oxXeEfgG", code) != nullptr ? "#" : "";
     if (width >= 0) {
-        spec += std::to_string(width);
+        pattern += std::to_string(width);
     }
     if (precision >= 0) {
-        spec += "." + std::to_string(precision);
+        pattern += "." + std::to_string(precision);
     }
-    spec += length;
-    spec += code;
-    int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+    pattern += length;
+    pattern += code;
+    int size = std::snprintf(nullptr, 0, pattern.c_str(), value);
     if (size <= 0) {
         return {};
     }
     std::string out(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(out.data(), out.size(), spec.c_str(), value);
+    std::snprintf(out.data(), out.size(), pattern.c_str(), value);
     out.resize(static_cast<std::size_t>(size));
     return out;
 }

@@ -1,4 +1,4 @@
-#include "format_spec.h"
+#include "format_conversion.h"
 
 #include <cctype>
 #include <cstring>
