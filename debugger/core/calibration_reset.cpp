@@ -86,6 +86,8 @@ bool EmptyCalibrationDatabase(const std::filesystem::path& path) {
     Database database(raw);
     if (opened != SQLITE_OK)
         return false;
+    // A station that is writing the file right now finishes first.
+    sqlite3_busy_timeout(database.get(), 5000);
     // Exclusive, as the database is opened for the reset: nobody else writes meanwhile.
     if (sqlite3_exec(database.get(), "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr) !=
         SQLITE_OK)

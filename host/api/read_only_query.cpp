@@ -77,6 +77,8 @@ std::vector<QueryRow> QueryReadOnly(const std::string& path, const std::string& 
     DatabasePtr db(raw);
     if (status != SQLITE_OK)
         Fail(raw, "cannot open the database " + path);
+    // Another station may be writing the file (a filter rebuild, a save): wait for it.
+    sqlite3_busy_timeout(db.get(), 5000);
     sqlite3_stmt* rawStatement = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db.get(), sql.c_str(), static_cast<int>(sql.size()), &rawStatement, &tail) !=

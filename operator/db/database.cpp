@@ -9,11 +9,10 @@
 #include <sqlite3.h>
 #include <sstream>
 #include <strings.h>
+#include <sys/vfs.h>
 
 namespace corvid::operatordb {
 namespace {
-
-constexpr int kBusyTimeoutMs = 5000;
 
 std::string Trim(const std::string& text) {
     size_t begin = text.find_first_not_of(" \t\r\n");
@@ -67,6 +66,28 @@ Value Converted(const Value& value, const std::string& type) {
     return value;
 }
 
+// Write-ahead logging lets readers go on while another station writes, but needs shared
+// memory that network file systems do not provide; there the file keeps its journal.
+bool OnLocalFileSystem(const std::filesystem::path& path) {
+    struct statfs info {};
+    if (statfs(path.c_str(), &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x6969UL:     // NFS
+    case 0x517BUL:     // SMB
+    case 0xFF534D42UL: // CIFS
+    case 0xFE534D42UL: // SMB2
+    case 0x65735546UL: // FUSE (sshfs and the like)
+    case 0x01021997UL: // 9P
+    case 0x73757245UL: // Coda
+    case 0x5346414FUL: // AFS
+    case 0x564CUL:     // NCP
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 bool IsSystemObject(std::string_view name) {
@@ -84,7 +105,7 @@ Database::Database(const std::filesystem::path& path, FileMode mode) : path_(pat
         throw DbError("Could not open database '" + path.string() + "': " + message, rc);
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db_, detail::kBusyTimeoutMs);
     try {
         // The engine reads the file lazily; make it tell now whether this is a database.
         detail::Statement check(db_, "SELECT count(*) FROM sqlite_master", "");
@@ -93,6 +114,11 @@ Database::Database(const std::filesystem::path& path, FileMode mode) : path_(pat
         sqlite3_close(db_);
         db_ = nullptr;
         throw DbError("Could not open database '" + path.string() + "': " + e.what(), e.code());
+    }
+    if (!sqlite3_db_readonly(db_, "main") && OnLocalFileSystem(path)) {
+        // Switching waits for other connections like any write; where it cannot be done
+        // (a folder that refuses the log files) the file keeps its rollback journal.
+        sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     }
 }
 
@@ -142,12 +168,8 @@ Recordset Database::OpenRecordset(const std::string& jetSql, const Parameters& p
 }
 
 void Database::ExecuteNative(const std::string& script) {
-    char* error = nullptr;
-    if (sqlite3_exec(db_, script.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::string message = error ? error : sqlite3_errmsg(db_);
-        sqlite3_free(error);
-        throw DbError(message, sqlite3_extended_errcode(db_));
-    }
+    if (sqlite3_exec(db_, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw DbError(detail::EngineMessage(db_), sqlite3_extended_errcode(db_));
 }
 
 bool Database::HasTable(const std::string& name) {
@@ -239,22 +261,26 @@ Recordset Database::OpenQuery(const std::string& name, const Parameters& params)
     return Recordset::Select(*this, query->sql, Typed(*query, params));
 }
 
-Transaction::Transaction(Database& db) : db_(db) {
-    db_.ExecuteNative("SAVEPOINT corvid_transaction");
+// The outermost unit begins as a writer: a deferred transaction that reads first cannot
+// wait for another connection's write lock (the engine refuses the upgrade at once to
+// avoid a deadlock), so several stations saving at once would fail instead of queueing.
+Transaction::Transaction(Database& db) : db_(db), outermost_(sqlite3_get_autocommit(db.handle()) != 0) {
+    db_.ExecuteNative(outermost_ ? "BEGIN IMMEDIATE" : "SAVEPOINT corvid_transaction");
 }
 
 Transaction::~Transaction() {
     if (done_)
         return;
     try {
-        db_.ExecuteNative("ROLLBACK TO corvid_transaction; RELEASE corvid_transaction");
+        db_.ExecuteNative(outermost_ ? "ROLLBACK"
+                                     : "ROLLBACK TO corvid_transaction; RELEASE corvid_transaction");
     } catch (const DbError&) {
         // Nothing more can be done from a destructor; the engine has rolled back already.
     }
 }
 
 void Transaction::Commit() {
-    db_.ExecuteNative("RELEASE corvid_transaction");
+    db_.ExecuteNative(outermost_ ? "COMMIT" : "RELEASE corvid_transaction");
     done_ = true;
 }
 

@@ -17,6 +17,26 @@ bool OnlyBlanksAndSemicolons(const char* tail) {
 
 } // namespace
 
+std::string EngineMessage(sqlite3* db) {
+    std::string message = sqlite3_errmsg(db);
+    const char* file = sqlite3_db_filename(db, "main");
+    const std::string name = file && *file ? std::string(" '") + file + "'" : std::string();
+    switch (sqlite3_errcode(db)) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return message + " (another program kept the database" + name + " locked for more than " +
+               std::to_string(kBusyTimeoutMs / 1000) + " s)";
+    case SQLITE_READONLY:
+        return message + " (the database" + name +
+               " cannot be written: the file is read-only, or its folder does not allow the journal "
+               "files beside it)";
+    case SQLITE_CANTOPEN:
+        return message + " (cannot open the database" + name + " or the journal files in its folder)";
+    default:
+        return message;
+    }
+}
+
 Statement::Statement(sqlite3* db, const std::string& sql, const std::string& source)
     : db_(db), source_(source) {
     const char* tail = nullptr;
@@ -36,7 +56,7 @@ Statement::~Statement() {
 }
 
 void Statement::Fail() const {
-    throw DbError(sqlite3_errmsg(db_), sqlite3_extended_errcode(db_), source_);
+    throw DbError(EngineMessage(db_), sqlite3_extended_errcode(db_), source_);
 }
 
 void Statement::BindNamed(const Parameters& params) {
@@ -100,7 +120,7 @@ bool Statement::Step() {
     if (rc == SQLITE_DONE)
         return false;
     // The engine has undone the statement's changes; report why.
-    std::string message = sqlite3_errmsg(db_);
+    std::string message = EngineMessage(db_);
     int code = sqlite3_extended_errcode(db_);
     sqlite3_reset(stmt_);
     throw DbError(message, code, source_);

@@ -11,6 +11,14 @@
 
 namespace corvid::operatordb::detail {
 
+// How long a connection waits for another connection's lock before it gives up.
+constexpr int kBusyTimeoutMs = 5000;
+
+// The engine's message for the connection's last error. Where another program holds
+// the file locked past the busy time-out, or the file cannot be written, the message
+// also names the file and says why, since the engine's own words do not.
+std::string EngineMessage(sqlite3* db);
+
 class Statement {
 public:
     // Prepares exactly one statement; text after it other than blanks and ';' is an error.

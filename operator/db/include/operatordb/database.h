@@ -96,7 +96,8 @@ private:
 };
 
 // Groups statements into one unit: begun by the constructor, undone by the destructor
-// unless committed. Nests.
+// unless committed. Nests. The outermost unit takes the write lock at once, waiting up to
+// the busy time-out for another connection's unit to end.
 class Transaction {
 public:
     explicit Transaction(Database& db);
@@ -107,6 +108,7 @@ public:
 
 private:
     Database& db_;
+    bool outermost_;
     bool done_ = false;
 };
 
