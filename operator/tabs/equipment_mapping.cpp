@@ -169,15 +169,19 @@ void CMapEquipment::SelectAssignment(int row) {
     if (row < 0 || row >= static_cast<int>(rows.size()))
         return;
     const AssignmentRow picked = rows[row];
-    dsg_ = FindPrefix(dsgs_, picked.dsg);
+    ShowAssignment(FindPrefix(dsgs_, picked.dsg), picked);
+}
+
+void CMapEquipment::ShowAssignment(int dsg, const AssignmentRow& row) {
+    dsg_ = dsg;
     ShowNotes();
     FillModels();
-    model_ = FindPrefix(models_, picked.model);
+    model_ = FindPrefix(models_, row.model);
     if (model_ < 0 && !models_.empty())
         model_ = 0;
     FillSerials();
-    if (!picked.serialNumber.empty())
-        SelectSerial(FindPrefix(serials_, picked.serialNumber));
+    if (!row.serialNumber.empty())
+        SelectSerial(FindPrefix(serials_, row.serialNumber));
     Changed();
 }
 

@@ -3,6 +3,7 @@
 #include "operatordb/db_error.h"
 #include "operatortabs/equipment_mapping.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace corvid::operatortabs {
@@ -107,9 +108,13 @@ void CMapEquipment::MapFileSection(CEquipmentMapFile& map, const MapSection& sec
 
 std::string CMapEquipment::SaveText() {
     std::string text;
-    const std::size_t count = dsgs_.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        SelectAssignment(static_cast<int>(i));
+    const std::vector<AssignmentRow> rows = assignments();
+    for (std::size_t i = 0; i < dsgs_.size(); ++i) {
+        // The DSG's grid row: the grid lists the DSGs as the list does, but a station may
+        // hold more than one assignment of a DSG.
+        auto row = std::find_if(rows.begin(), rows.end(),
+                                [&](const AssignmentRow& r) { return r.dsgId == dsgs_[i].id; });
+        ShowAssignment(static_cast<int>(i), row == rows.end() ? AssignmentRow{} : *row);
         text += "[" + dsgs_[i].text + "]\n";
         if (model_ >= 0)
             text += " " + models_[model_].text + "=" + serialText_ + "\n";

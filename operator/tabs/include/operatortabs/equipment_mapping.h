@@ -120,6 +120,8 @@ private:
     void FillModels();
     void FillSerials();
     void ShowNotes();
+    // Selects the DSG at index dsg with the row's model and serial number.
+    void ShowAssignment(int dsg, const AssignmentRow& row);
     void MapFileSections(CEquipmentMapFile& map);
     void MapFileSection(CEquipmentMapFile& map, const MapSection& section);
     void WriteMapping(const std::string& serialNumber);
