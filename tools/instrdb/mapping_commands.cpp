@@ -84,6 +84,8 @@ struct Session {
 
 int Map(const std::vector<std::string>& args, std::ostream& out) {
     Need(args, 7, "FILE STATION PLAN DSG MODEL SERIAL");
+    if (args[6].empty())
+        throw UsageError("map needs a serial number");
     Session session(args, out);
     session.dialog.SelectDsg(Named(session.dialog.dsgs(), args[4], "DSG"));
     session.dialog.SelectModel(Named(session.dialog.models(), args[5], "model for DSG " + args[4]));
