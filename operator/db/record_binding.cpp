@@ -162,9 +162,17 @@ void RecordBinding::Delete() {
 }
 
 int32_t RecordBinding::NextKey(const std::string& keyColumn) {
-    filter_.clear();
+    // The set holds only the row of the largest key: reading a large table whole for
+    // every new row made bulk inserts quadratic. The binding is left unfiltered.
+    filter_ = keyColumn + " = (SELECT MAX(" + keyColumn + ") FROM " + source_ + ")";
     sort_ = keyColumn + " DESC";
-    Open(IsOpen() ? mode_ : OpenMode::Updatable);
+    try {
+        Open(IsOpen() ? mode_ : OpenMode::Updatable);
+    } catch (...) {
+        filter_.clear();
+        throw;
+    }
+    filter_.clear();
     if (set_->IsEOF())
         return 1;
     int64_t largest = set_->GetValue(keyColumn).AsInteger();

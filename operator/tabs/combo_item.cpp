@@ -32,15 +32,13 @@ void ComboList::AddUnique(const std::string& item) {
         items.push_back(item);
 }
 
-namespace {
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (prefix.size() > text.size())
         return false;
     return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
         return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
     });
 }
-} // namespace
 
 bool ComboList::SelectPrefix(const std::string& prefix) {
     for (std::size_t i = 0; i < items.size(); ++i) {

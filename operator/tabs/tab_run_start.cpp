@@ -3,6 +3,7 @@
 #include "operatordb/equipment_item.h"
 #include "operatordb/lookups.h"
 #include "operatordb/test_filter.h"
+#include "operatortabs/calibration_interlock.h"
 #include "operatortabs/error_log.h"
 #include "operatortabs/tab_run.h"
 
@@ -102,6 +103,9 @@ bool CTabRun::ChecksBeforeRun() {
                              MsgIcon::Warning) != MsgAnswer::Yes)
             return false;
     }
+    if (!CheckEquipmentCalibration(ctx_.db, ctx_.prompt, info.stationId, info.testPlanId, info.variantId,
+                                   info.UUTInstanceID))
+        return false;
     info.startTime = std::time(nullptr);
     display_.startTime = DisplayTime(info.startTime);
     std::vector<std::string> names;

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "mapping_commands.h"
 #include "operatordb/database.h"
 #include "operatordb/db_error.h"
 #include "operatordb/demo_station.h"
@@ -21,11 +22,12 @@ using operatordb::Database;
 using operatordb::DbError;
 using operatordb::FileMode;
 
-const char* const kUsage = "usage: instrdb init FILE\n"
-                           "       instrdb demo FILE\n"
-                           "       instrdb sql FILE \"JET SQL\"\n"
-                           "       instrdb query FILE NAME [Param=Value]...\n"
-                           "       instrdb filter FILE PLAN VARIANT MODEL INSTANCE\n";
+const std::string kUsage = std::string("usage: instrdb init FILE\n"
+                                       "       instrdb demo FILE\n"
+                                       "       instrdb sql FILE \"JET SQL\"\n"
+                                       "       instrdb query FILE NAME [Param=Value]...\n"
+                                       "       instrdb filter FILE PLAN VARIANT MODEL INSTANCE\n") +
+                           kMappingUsage;
 
 // Creates a new database file and fills it; a file this call created is removed again
 // when filling fails, so that no half-made file is left behind.
@@ -173,6 +175,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             if (args.size() < 2)
                 throw UsageError("filter takes FILE PLAN VARIANT MODEL INSTANCE");
             Filter(args[1], {args.begin() + 2, args.end()}, out);
+        } else if (int status = 0; RunMappingCommand(args, out, status)) {
+            return status;
         } else {
             throw UsageError("unknown command " + command);
         }

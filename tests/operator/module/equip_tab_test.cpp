@@ -24,6 +24,7 @@ public:
 class EquipTab : public StationTest {
 protected:
     void SetUp() override {
+        standardsInCalibration = false;
         StationTest::SetUp();
         COperatorInterfaceApp& app = StartApp();
         ASSERT_TRUE(operatordb::LoadInterfaceTypeNames(app.db()));

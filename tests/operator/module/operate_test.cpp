@@ -97,6 +97,12 @@ TEST_F(Operate, RefusedRunsEndWithStatus3) {
     EXPECT_EQ(Run({"--station", "Demo Bench", "--model", "LM-4065"}).status, 3);
 }
 
+TEST_F(Operate, OverdueStandardsAreAnsweredLikeTheOtherQuestions) {
+    LetCounterLapse();
+    EXPECT_EQ(Run(unit).status, 3);
+    EXPECT_EQ(Run(With({"--answer", "yes"})).status, 0);
+}
+
 TEST_F(Operate, BadArgumentsEndWithStatus4) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--colour", "red"},

@@ -270,6 +270,30 @@ TEST_F(RunTab, StartRefusesWithoutStationEquipmentOrPlanFile) {
     EXPECT_TRUE(page.display().startEnabled);
 }
 
+TEST_F(RunTab, OverdueStandardsAreQuestionedOrRefusedAsTheStationSays) {
+    LetCounterLapse();
+    CTabRun& page = Page();
+    const std::string counter = "FC-3120  Serial #: OM3120-2291  Due: 01/01/2002  (overdue)\n";
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
+    EXPECT_THAT(prompt.boxes,
+                ElementsAre(std::string(kCaption) +
+                            "The following pieces of assigned equipment are overdue for calibration "
+                            "or due within 30 days:\n\n" +
+                            counter + "\nDo you want to continue?\n"));
+    prompt.answer = platform::MsgAnswer::Yes;
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Ran);
+
+    operatorconfig::CConfigurationManager config(prompt);
+    ASSERT_TRUE(config.SetValue("VELA SYSTEM", "BlockOverdueEquipment", "yes"));
+    prompt.boxes.clear();
+    EXPECT_EQ(page.StartTestPlan(), StartOutcome::Refused);
+    EXPECT_THAT(prompt.boxes,
+                ElementsAre(std::string(kCaption) +
+                            "The following pieces of assigned equipment are overdue for "
+                            "calibration:\n\n" +
+                            counter + "\nThis station does not run tests with overdue equipment.\n"));
+}
+
 TEST_F(RunTab, TestsThePlanFileLacksAreReportedAndTheOthersRun) {
     std::string text = Read(base / "TestPlan" / "lm4065_cal.lua");
     text.replace(text.find("Test('DC Voltage'"), 17, "Test('DC Volts'");

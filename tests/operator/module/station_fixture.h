@@ -14,6 +14,7 @@
 #include "testsupport/sandbox.h"
 
 #include <chrono>
+#include <ctime>
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
@@ -61,12 +62,31 @@ protected:
             operatordb::CreateInstrumentSchema(db);
             operatordb::CreateDemoStation(
                 db, std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
+            // The standards are in calibration, so that a run asks nothing about them.
+            if (standardsInCalibration)
+                db.Execute("UPDATE DeviceInstances SET LastCalibration = :today", {{"today", Today()}});
         }
         std::ofstream(sandbox.home() / "vela.ini") << "[VELA SYSTEM]\nVelaBasePath=" << base.string()
                                                    << "\nTestPlanMain=" << (base / "TestPlan").string()
                                                    << "\nOutputPath=" << (base / "Output").string()
                                                    << "\nInputDataSource=" << database.string() << "\n";
         WritePlan({});
+    }
+
+    // Today as the database stores dates (MM/DD/YYYY).
+    static std::string Today() {
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        char text[16];
+        std::strftime(text, sizeof text, "%m/%d/%Y", &local);
+        return text;
+    }
+    // The counter's calibration ran out on 01/01/2002.
+    void LetCounterLapse() {
+        operatordb::Database db(database);
+        db.Execute(
+            "UPDATE DeviceInstances SET LastCalibration = '01/01/2000' WHERE SerialNumber = 'OM3120-2291'");
     }
 
     void TearDown() override {
@@ -137,6 +157,8 @@ protected:
 
     std::filesystem::path base, database;
     RecordingPrompt prompt;
+    // False keeps the demo's dates: the calibrator due within 30 days, the counter overdue.
+    bool standardsInCalibration = true;
 };
 
 } // namespace corvid::operatormodule::testing

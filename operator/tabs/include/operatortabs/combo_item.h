@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvid::operatortabs {
@@ -15,6 +16,9 @@ std::string EncodeItem(const std::string& name, int32_t id);
 std::string ItemName(const std::string& item);
 // The number after the last blank; -1 when the last blank lies before the padding.
 int32_t ItemId(const std::string& item);
+
+// Whether text begins with prefix, case ignored (ASCII).
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // A combo box's entries and its selection (-1 none).
 struct ComboList {
