@@ -4,6 +4,7 @@
 #include "operatordb/lookups.h"
 #include "operatordb/test_filter.h"
 #include "operatortabs/error_log.h"
+#include "operatortabs/run_common.h"
 #include "operatortabs/tab_run.h"
 
 #include <cstdio>
@@ -11,20 +12,6 @@
 
 namespace corvid::operatortabs {
 namespace {
-
-std::string DisplayTime(std::time_t when) {
-    char text[64];
-    std::tm local{};
-    localtime_r(&when, &local);
-    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M:%S", &local);
-    return text;
-}
-
-std::string ProgressLabel(int done, int total) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Progress:\r(%d/%d)", done, total);
-    return text;
-}
 
 // Restores the idle display when a Start ends early.
 class BusyScope {
@@ -81,27 +68,9 @@ void CTabRun::ReportRunError(const std::string& what) {
 }
 
 bool CTabRun::ChecksBeforeRun() {
+    if (!CheckBeforeRun(ctx_))
+        return false;
     auto& info = ctx_.info;
-    if (info.Station.empty()) {
-        ctx_.prompt.Notify("There is no test station selected!");
-        return false;
-    }
-    if (info.SerialNumber.empty()) {
-        ctx_.prompt.Notify("There is no UUT configured for testing!");
-        return false;
-    }
-    operatordb::RebuildTestFilter(ctx_.db, info.testPlanId, info.variantId, info.UUTModelID,
-                                  info.UUTInstanceID);
-    info.Options = operatordb::InstanceOptionsText(ctx_.db, info.UUTInstanceID);
-    std::string missing;
-    if (!operatordb::CheckRequiredEquipment(ctx_.db, info.stationId, info.testPlanId, info.variantId,
-                                            info.UUTInstanceID, missing)) {
-        std::string question = "The following pieces of required equipment are not assigned:\n\n" + missing +
-                               "\nDo you want to continue?\n";
-        if (ctx_.prompt.Show(question, operatorconfig::kApplicationTitle, MsgButtons::YesNo,
-                             MsgIcon::Warning) != MsgAnswer::Yes)
-            return false;
-    }
     info.startTime = std::time(nullptr);
     display_.startTime = DisplayTime(info.startTime);
     std::vector<std::string> names;
