@@ -24,6 +24,16 @@ std::string ProgressLabel(int done, int total) {
     return text;
 }
 
+void ShowRunError(ModuleContext& context, const std::string& what) {
+    context.prompt.Show("The test run stopped: " + what + "\nThe error is logged in " + context.outputPath +
+                            "/ErrorLog.txt.",
+                        operatorconfig::kApplicationTitle, MsgButtons::Ok, MsgIcon::Error);
+}
+
+std::string TestNotFoundText(const std::string& test, const std::string& plan) {
+    return "Test '" + test + "' was not found in test plan '" + plan + "'";
+}
+
 bool CheckBeforeRun(ModuleContext& context) {
     auto& info = context.info;
     if (info.Station.empty()) {

@@ -11,21 +11,6 @@
 #include <exception>
 
 namespace corvid::operatortabs {
-namespace {
-
-// Restores the idle display when a Start ends early.
-class BusyScope {
-public:
-    explicit BusyScope(RunTabView& view) : view_(view) { view_.BusyChanged(true); }
-    ~BusyScope() { view_.BusyChanged(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    RunTabView& view_;
-};
-
-} // namespace
 
 StartOutcome CTabRun::StartTestPlan() {
     if (running_)
@@ -48,23 +33,16 @@ StartOutcome CTabRun::StartTestPlan() {
             OnSequenceEnd(0);
     } catch (const std::exception& error) {
         LogRunError(ctx_.outputPath, error.what());
-        ReportRunError(error.what());
+        ShowRunError(ctx_, error.what());
         OnSequenceEnd(0);
     } catch (...) {
         LogRunError(ctx_.outputPath, nullptr);
-        ReportRunError("an unknown error");
+        ShowRunError(ctx_, "an unknown error");
         OnSequenceEnd(0);
     }
     display_.startEnabled = true;
     view_.DisplayChanged();
     return outcome;
-}
-
-// The operator learns that the run ended early, and where its error is logged.
-void CTabRun::ReportRunError(const std::string& what) {
-    ctx_.prompt.Show("The test run stopped: " + what + "\nThe error is logged in " + ctx_.outputPath +
-                         "/ErrorLog.txt.",
-                     operatorconfig::kApplicationTitle, MsgButtons::Ok, MsgIcon::Error);
 }
 
 bool CTabRun::ChecksBeforeRun() {
@@ -85,7 +63,7 @@ bool CTabRun::ChecksBeforeRun() {
 }
 
 bool CTabRun::RunPlan() {
-    BusyScope busy(view_);
+    BusyScope<RunTabView> busy(view_);
     const auto& info = ctx_.info;
     total_ = static_cast<int>(queue_.size());
     abort_ = false;
@@ -102,12 +80,8 @@ bool CTabRun::RunPlan() {
         while (!queue_.empty() && ctx_.services.lastResultCode() != kAborted && !abort_) {
             std::string name = queue_.front();
             queue_.pop_front();
-            if (!ctx_.services.RunTest(name)) {
-                char text[1024];
-                std::snprintf(text, sizeof text, "Test '%s' was not found in test plan '%s'", name.c_str(),
-                              info.TPA.c_str());
-                ctx_.prompt.Notify(text);
-            }
+            if (!ctx_.services.RunTest(name))
+                ctx_.prompt.Notify(TestNotFoundText(name, info.TPA));
             if (pause_) {
                 display_.pauseText = "&Pause After Test";
                 view_.DisplayChanged();

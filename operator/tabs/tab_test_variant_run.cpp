@@ -9,22 +9,8 @@
 #include <exception>
 
 namespace corvid::operatortabs {
-namespace {
 
 constexpr const char* kErrorTitle = "Manual Tab - Error";
-
-class BusyScope {
-public:
-    explicit BusyScope(ManualTabView& view) : view_(view) { view_.BusyChanged(true); }
-    ~BusyScope() { view_.BusyChanged(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    ManualTabView& view_;
-};
-
-} // namespace
 
 StartOutcome CTabTestVariant::StartSequence() {
     if (running_)
@@ -54,22 +40,16 @@ StartOutcome CTabTestVariant::StartSequence() {
             OnSequenceEnd(0);
     } catch (const std::exception& error) {
         LogRunError(ctx_.outputPath, error.what(), kErrorTitle);
-        ReportRunError(error.what());
+        ShowRunError(ctx_, error.what());
         OnSequenceEnd(0);
     } catch (...) {
         LogRunError(ctx_.outputPath, nullptr, kErrorTitle);
-        ReportRunError("an unknown error");
+        ShowRunError(ctx_, "an unknown error");
         OnSequenceEnd(0);
     }
     display_.startEnabled = true;
     view_.DisplayChanged();
     return outcome;
-}
-
-void CTabTestVariant::ReportRunError(const std::string& what) {
-    ctx_.prompt.Show("The test run stopped: " + what + "\nThe error is logged in " + ctx_.outputPath +
-                         "/ErrorLog.txt.",
-                     operatorconfig::kApplicationTitle, MsgButtons::Ok, MsgIcon::Error);
 }
 
 void CTabTestVariant::StripResults() {
@@ -80,7 +60,7 @@ void CTabTestVariant::StripResults() {
 }
 
 bool CTabTestVariant::RunSelection() {
-    BusyScope busy(view_);
+    BusyScope<ManualTabView> busy(view_);
     StripResults();
     abort_ = false;
     const auto& info = ctx_.info;
@@ -116,10 +96,7 @@ bool CTabTestVariant::RunItem(int loop, int item) {
         form_.selected[static_cast<size_t>(item)] = display_.lastResult;
         Notify();
         view_.DisplayChanged();
-        char text[1024];
-        std::snprintf(text, sizeof text, "Test '%s' was not found in test plan '%s'", currentItem_.c_str(),
-                      ctx_.info.TPA.c_str());
-        ctx_.prompt.Notify(text);
+        ctx_.prompt.Notify(TestNotFoundText(currentItem_, ctx_.info.TPA));
     }
     if (aborted_ > 0)
         return false;

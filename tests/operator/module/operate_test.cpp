@@ -26,13 +26,7 @@ class Operate : public StationTest {
 protected:
     corvid::testing::ChildProcess Spawn(std::vector<std::string> args) {
         args.insert(args.begin(), {HALCYON_PROGRAM, "operate"});
-        // As for halcyon run: the spawned program is leak-checked by the in-process tests.
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        const std::string saved = asan ? asan : "";
-        ::setenv("ASAN_OPTIONS", (saved.empty() ? "detect_leaks=0" : saved + ":detect_leaks=0").c_str(), 1);
-        auto child = corvid::testing::ChildProcess::Spawn(args);
-        asan ? ::setenv("ASAN_OPTIONS", saved.c_str(), 1) : ::unsetenv("ASAN_OPTIONS");
-        return child;
+        return SpawnProgram(args);
     }
     Operated Run(std::vector<std::string> args) {
         auto child = Spawn(std::move(args));

@@ -3,7 +3,6 @@
 // with the page header and its number (read back with pdftotext).
 #include "station_fixture.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace corvid::operatormodule::testing {
@@ -30,11 +29,7 @@ protected:
         StationTest::TearDown();
     }
     static Output Run(std::vector<std::string> args) {
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        const std::string saved = asan ? asan : "";
-        ::setenv("ASAN_OPTIONS", (saved.empty() ? "detect_leaks=0" : saved + ":detect_leaks=0").c_str(), 1);
-        auto child = corvid::testing::ChildProcess::Spawn(args);
-        asan ? ::setenv("ASAN_OPTIONS", saved.c_str(), 1) : ::unsetenv("ASAN_OPTIONS");
+        auto child = SpawnProgram(args);
         Output output;
         std::string line;
         while (child.ReadLine(line))

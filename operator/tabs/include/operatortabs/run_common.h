@@ -16,6 +16,25 @@ std::string DisplayTime(std::time_t when);
 // "Progress:\r(%d/%d)".
 std::string ProgressLabel(int done, int total);
 
+// The wait cursor of a page for the length of a run.
+template <class View>
+class BusyScope {
+public:
+    explicit BusyScope(View& view) : view_(view) { view_.BusyChanged(true); }
+    ~BusyScope() { view_.BusyChanged(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    View& view_;
+};
+
+// Tells the operator that a run stopped on an error, and where it is logged.
+void ShowRunError(ModuleContext& context, const std::string& what);
+
+// "Test '%s' was not found in test plan '%s'".
+std::string TestNotFoundText(const std::string& test, const std::string& plan);
+
 // Station and unit present, the test filter of the selection rebuilt with the unit's
 // options text, and the operator's consent when required equipment is not assigned;
 // false (after the message) when the run may not start.

@@ -109,7 +109,6 @@ private:
     void StripResults();
     // Runs a step that reads the database; a database error is shown and ends the step.
     void GuardedStep(const std::function<void()>& step);
-    void ReportRunError(const std::string& what);
     void Notify() { view_.FormChanged(); }
 
     ModuleContext& ctx_;
