@@ -173,5 +173,17 @@ TEST_F(ManualTab, StartRefusesAnEmptySelectionAndAMissingUnit) {
     EXPECT_TRUE(page.form().available.empty()); // the unit changed: the lists were filled again
 }
 
+TEST_F(ManualTab, AnErrorDuringStartIsLoggedUnderTheManualTabsTitle) {
+    CTabTestVariant& page = Page();
+    SelectAll();
+    context->db.ExecuteNative("DROP TABLE UUTFilter;");
+    EXPECT_EQ(page.StartSequence(), StartOutcome::Refused);
+    EXPECT_THAT(Read(base / "Output" / "ErrorLog.txt"), HasSubstr("Manual Tab - Error"));
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_THAT(prompt.boxes[0], HasSubstr("The test run stopped: "));
+    EXPECT_FALSE(page.running());
+    EXPECT_TRUE(page.display().startEnabled);
+}
+
 } // namespace
 } // namespace corvid::operatormodule::testing

@@ -31,6 +31,11 @@ protected:
         StationTest::SetUp();
         WriteLastRun();
     }
+    // Saves a picture of the window where OPERATOR_SCREENSHOT_DIR names a directory.
+    static void Photograph(QWidget& window, const char* name) {
+        if (const char* directory = std::getenv("OPERATOR_SCREENSHOT_DIR"))
+            window.grab().save(QString(directory) + "/" + name + ".png");
+    }
     static QStringList Items(QListWidget& list) {
         QStringList items;
         for (int i = 0; i < list.count(); ++i)
@@ -57,6 +62,7 @@ TEST_F(OperatorPages, AManualRunLoopedTwiceMarksItsItemsAndIsListedInTheReports)
     EXPECT_EQ(manual.selectedList().item(0)->foreground().color(), QColor(0, 0x80, 0));
     EXPECT_EQ(manual.selectedList().item(1)->foreground().color(), QColor(0xFF, 0, 0));
     EXPECT_TRUE(manual.startButton().isEnabled());
+    Photograph(window, "operator-manual-page");
 
     window.pages().setCurrentIndex(3);
     ReportsPage& reports = window.reportsPage();
@@ -73,6 +79,8 @@ TEST_F(OperatorPages, AManualRunLoopedTwiceMarksItsItemsAndIsListedInTheReports)
     EXPECT_THAT(text.toStdString(), HasSubstr("Limited Calibration Performed!"));
     EXPECT_FALSE(text.contains("rptmacro"));
     EXPECT_TRUE(QFontInfo(reports.lastViewer()->textBox().font()).fixedPitch());
+    Photograph(window, "operator-reports-page");
+    Photograph(*reports.lastViewer(), "operator-file-viewer");
     reports.resultButtons().button(int(operatortabs::ReportResult::Passed))->click();
     EXPECT_EQ(reports.fileList().count(), 0);
     EXPECT_FALSE(reports.printButton().isEnabled());
