@@ -2,7 +2,8 @@
 //   halcyon [PLAN] [--plugin PATH]   the window: the operator plug-in when installed, else
 //                                    a window listing the plan's tests
 //   halcyon run PLAN [--variant V] [--test NAME]... [--station NAME]   without a window
-//   halcyon operate [options]        the operator plug-in's Run page without a window
+//   halcyon operate [options]        the operator plug-in's Run (or Manual) page without a window
+//   halcyon reports COMMAND ...      the operator plug-in's Test Reports page without a window
 #include "halcyon/pubapi.h"
 #include "host_window.h"
 #include "operator_plugin.h"
@@ -23,7 +24,12 @@ void Usage() {
                "       halcyon operate [--station NAME] [--model ALIAS] [--serial SN] [--plan NAME]\n"
                "                       [--variant NAME] [--operator T] [--customer T] [--report-number T]\n"
                "                       [--notes T] [--temperature X] [--humidity X] [--line-frequency N]\n"
-               "                       [--uncertainty on|off] [--testinfo FILE] [--answer yes|no]\n",
+               "                       [--uncertainty on|off] [--testinfo FILE] [--answer yes|no]\n"
+               "                       [--manual TEST]... [--loops N] [--step]\n"
+               "       halcyon reports list [--model M] [--serial S] [--kind summary|detail|trace|all]\n"
+               "                            [--result passed|failed|aborted|all]\n"
+               "       halcyon reports show FILE [--model M]\n"
+               "       halcyon reports print FILE --pdf OUT.pdf [--model M]\n",
                stderr);
 }
 
@@ -38,24 +44,25 @@ int RunHeadless(const std::vector<std::string>& args) {
     return corvid::host::RunPlan(request);
 }
 
-// The operator plug-in's Run page without a window; its exit status is the run's.
-int RunOperate(const std::vector<std::string>& args) {
+// A command of the operator plug-in without a window: operate (its exit status is the
+// run's) or reports.
+int RunPluginCommand(const char* command, const std::vector<std::string>& args) {
     constexpr int kRefused = 3;
     std::string path = corvid::host::OperatorPluginPath({});
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
-        std::fprintf(stderr, "halcyon operate: no operator plug-in at %s\n", path.c_str());
+        std::fprintf(stderr, "halcyon %s: no operator plug-in at %s\n", command, path.c_str());
         return kRefused;
     }
     std::string problem;
     auto plugin = corvid::host::OperatorPlugin::Load(path, problem);
     if (!plugin) {
-        std::fprintf(stderr, "halcyon operate: %s\n", problem.c_str());
+        std::fprintf(stderr, "halcyon %s: %s\n", command, problem.c_str());
         return kRefused;
     }
-    int status = plugin->Operate(args);
+    int status = std::string(command) == "operate" ? plugin->Operate(args) : plugin->Reports(args);
     if (status < 0) {
-        std::fprintf(stderr, "halcyon operate: %s cannot run without a window\n", path.c_str());
+        std::fprintf(stderr, "halcyon %s: %s cannot run without a window\n", command, path.c_str());
         status = kRefused;
     }
     plugin.reset();
@@ -86,8 +93,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "run")
         return RunHeadless({args.begin() + 1, args.end()});
-    if (!args.empty() && args[0] == "operate")
-        return RunOperate({args.begin() + 1, args.end()});
+    if (!args.empty() && (args[0] == "operate" || args[0] == "reports"))
+        return RunPluginCommand(args[0] == "operate" ? "operate" : "reports", {args.begin() + 1, args.end()});
     WindowArguments parsed;
     if (!ParseWindowArguments(args, parsed)) {
         Usage();

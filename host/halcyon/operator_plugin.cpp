@@ -42,7 +42,15 @@ OperatorPlugin::~OperatorPlugin() {
 }
 
 int OperatorPlugin::Operate(const std::vector<std::string>& args) {
-    auto operate = reinterpret_cast<OperateProc>(::dlsym(module_, "OperateUserModule"));
+    return CallCommand("OperateUserModule", args);
+}
+
+int OperatorPlugin::Reports(const std::vector<std::string>& args) {
+    return CallCommand("ReportsUserModule", args);
+}
+
+int OperatorPlugin::CallCommand(const char* entry, const std::vector<std::string>& args) {
+    auto operate = reinterpret_cast<OperateProc>(::dlsym(module_, entry));
     if (!operate)
         return -1;
     std::vector<const char*> argv;

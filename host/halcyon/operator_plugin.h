@@ -25,8 +25,12 @@ public:
     // Runs OperateUserModule with the arguments after "operate" and returns its exit
     // status; -1 when the plug-in has no such entry.
     int Operate(const std::vector<std::string>& args);
+    // Runs ReportsUserModule with the arguments after "reports"; -1 without such an entry.
+    int Reports(const std::vector<std::string>& args);
 
 private:
+    int CallCommand(const char* entry, const std::vector<std::string>& args);
+
     using InitializeProc = unsigned short (*)();
     using ShutdownProc = void (*)();
     using DetachProc = void (*)();

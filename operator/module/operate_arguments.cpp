@@ -1,5 +1,7 @@
 #include "operatormodule/operate_command.h"
+#include "operatortabs/tab_test_variant.h"
 
+#include <cstdlib>
 #include <map>
 
 namespace corvid::operatormodule {
@@ -24,6 +26,10 @@ bool ParseOperateArguments(const std::vector<std::string>& args, OperateRequest&
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
+        if (option == "--step") {
+            request.step = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             problem =
                 option.rfind("--", 0) == 0 ? option + " needs a value" : "unexpected argument " + option;
@@ -38,6 +44,14 @@ bool ParseOperateArguments(const std::vector<std::string>& args, OperateRequest&
             request.answerYes = value == "yes";
             continue;
         }
+        if (option == "--manual") {
+            request.manual.push_back(value);
+            continue;
+        }
+        if (option == "--loops") {
+            request.loops = value;
+            continue;
+        }
         auto found = options.find(option);
         if (found == options.end()) {
             problem = "unknown option " + option;
@@ -48,6 +62,18 @@ bool ParseOperateArguments(const std::vector<std::string>& args, OperateRequest&
     if (!request.uncertainty.empty() && request.uncertainty != "on" && request.uncertainty != "off") {
         problem = "--uncertainty takes on or off";
         return false;
+    }
+    if (request.manual.empty() && (request.step || !request.loops.empty())) {
+        problem = "--loops and --step need tests chosen with --manual";
+        return false;
+    }
+    if (!request.loops.empty()) {
+        char* end = nullptr;
+        long loops = std::strtol(request.loops.c_str(), &end, 10);
+        if (*end != '\0' || loops < 1 || loops > operatortabs::kMaxLoops) {
+            problem = "--loops takes a whole number from 1 to 999999, not \"" + request.loops + "\"";
+            return false;
+        }
     }
     return true;
 }

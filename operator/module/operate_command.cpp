@@ -5,10 +5,13 @@
 #include "operatordb/lookups.h"
 #include "operatormodule/host_callbacks.h"
 #include "operatormodule/operator_app.h"
+#include "operatortabs/tab_test_variant.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <strings.h>
 
@@ -16,6 +19,7 @@ namespace corvid::operatormodule {
 namespace {
 
 using operatortabs::CTabRun;
+using operatortabs::CTabTestVariant;
 using operatortabs::MsgAnswer;
 using operatortabs::MsgButtons;
 
@@ -64,33 +68,73 @@ private:
     bool yes_;
 };
 
+const char* ResultWord(int code) {
+    switch (code) {
+    case operatortabs::kAborted:
+        return "Aborted";
+    case operatortabs::kFailed:
+        return "Failed";
+    case operatortabs::kPassed:
+        return "Passed";
+    case operatortabs::kIndeterminate:
+        return "Indeterminate";
+    default:
+        return "";
+    }
+}
+
+void PrintSequenceBegin() {
+    PrintEvent({{"event", "sequence-begin"}});
+}
+void PrintTestBegin(const std::string& name) {
+    PrintEvent({{"event", "test-begin"}, {"name", name}});
+}
+void PrintTestEnd(const std::string& name, int code, const std::string& word) {
+    PrintEvent({{"event", "test-end"}, {"name", name}, {"code", code}, {"result", word}});
+}
+void PrintSequenceEnd(int overall, const std::string& lastResult) {
+    PrintEvent({{"event", "sequence-end"}, {"overall", overall}, {"last_result", lastResult}});
+}
+
 class JsonRunView final : public operatortabs::RunTabView {
 public:
-    void SequenceBegan() override { PrintEvent({{"event", "sequence-begin"}}); }
-    void TestBegan(const std::string& name) override {
-        PrintEvent({{"event", "test-begin"}, {"name", name}});
-    }
+    void SequenceBegan() override { PrintSequenceBegin(); }
+    void TestBegan(const std::string& name) override { PrintTestBegin(name); }
     void TestEnded(const std::string& name, int code, const std::string& word) override {
-        PrintEvent({{"event", "test-end"}, {"name", name}, {"code", code}, {"result", word}});
+        PrintTestEnd(name, code, word);
     }
     void SequenceEnded(int overall, const std::string& lastResult) override {
-        PrintEvent({{"event", "sequence-end"}, {"overall", overall}, {"last_result", lastResult}});
+        PrintSequenceEnd(overall, lastResult);
     }
 };
 
-void IdleDuringRun(void* tab) {
+// The Manual Test Selection page prints the same lines as the Run page.
+class JsonManualView final : public operatortabs::ManualTabView {
+public:
+    void SequenceBegan() override { PrintSequenceBegin(); }
+    void TestBegan(const std::string& name) override { PrintTestBegin(name); }
+    void TestEnded(const std::string& name, int code, const std::string&) override {
+        PrintTestEnd(name, code, ResultWord(code));
+    }
+    void SequenceEnded(int overall, const std::string& lastResult) override {
+        PrintSequenceEnd(overall, lastResult);
+    }
+};
+
+void IdleDuringRun(void* abort) {
     if (interrupted)
-        static_cast<CTabRun*>(tab)->AbortAllTests();
+        (*static_cast<std::function<void()>*>(abort))();
 }
 
-// The callbacks, the idle procedure and SIGINT for the length of one operate run.
+// The callbacks, the idle procedure and SIGINT for the length of one operate run; SIGINT
+// calls abort (the page's Abort button).
 class RunScope {
 public:
-    explicit RunScope(CTabRun& tab) {
+    explicit RunScope(std::function<void()> abort) : abort_(std::move(abort)) {
         RegisterHostCallbacks();
         interrupted = 0;
         previous_ = std::signal(SIGINT, &OnInterrupt);
-        HalcyonSetIdleProc(&IdleDuringRun, &tab);
+        HalcyonSetIdleProc(&IdleDuringRun, &abort_);
     }
     ~RunScope() {
         HalcyonSetIdleProc(nullptr, nullptr);
@@ -101,6 +145,7 @@ public:
     RunScope& operator=(const RunScope&) = delete;
 
 private:
+    std::function<void()> abort_;
     void (*previous_)(int) = SIG_DFL;
 };
 
@@ -215,6 +260,57 @@ int Prepare(COperatorInterfaceApp& app, CTabRun& tab, const OperateRequest& requ
     return 0;
 }
 
+// Chooses the tests of a manual run in the order given, with its loops and steps.
+int ChooseManualTests(CTabTestVariant& manual, const OperateRequest& request) {
+    for (const std::string& name : request.manual) {
+        const auto& available = manual.form().available;
+        auto found = std::find_if(available.begin(), available.end(), [&](const std::string& test) {
+            return strcasecmp(test.c_str(), name.c_str()) == 0;
+        });
+        if (found == available.end())
+            return BadArgument("the selection has no test named \"" + name + "\" left to choose");
+        manual.SelectAvailable(static_cast<int>(found - available.begin()));
+        manual.MoveToSelected();
+    }
+    manual.SetStep(request.step);
+    if (!request.loops.empty()) {
+        manual.SetLoop(true);
+        manual.SetLoopCount(std::atoi(request.loops.c_str()));
+    }
+    return 0;
+}
+
+// The exit status of a manual run, judged as the Run page judges a run.
+int ManualExitStatus(const CTabTestVariant& manual) {
+    switch (manual.OverallCode()) {
+    case operatortabs::kPassed:
+        return kOperatePassed;
+    case operatortabs::kFailed:
+        return kOperateFailed;
+    case operatortabs::kIndeterminate:
+        return manual.display().passed > 0 ? kOperatePassed : kOperateAborted;
+    default:
+        return kOperateAborted;
+    }
+}
+
+int OperateManual(COperatorInterfaceApp& app, operatortabs::ModuleContext& context, CTabRun& tab,
+                  const OperateRequest& request) {
+    tab.FormToTestInfo();
+    JsonManualView view;
+    CTabTestVariant manual(context, view);
+    app.SetRunPages(&tab, &manual);
+    manual.Initialize();
+    if (int status = ChooseManualTests(manual, request))
+        return status;
+    RunScope scope([&manual] { manual.AbortSequence(); });
+    if (manual.StartSequence() != operatortabs::StartOutcome::Ran)
+        return kOperateRefused;
+    PrintEvent({{"event", "reports"}, {"files", app.textReports().finalFiles()}});
+    operatoroutput::WriteTestInfo(app.paths().testPlanMain + "$$$.TestInfo", app.testInfo());
+    return ManualExitStatus(manual);
+}
+
 } // namespace
 
 int Operate(const OperateRequest& request) {
@@ -236,7 +332,9 @@ int Operate(const OperateRequest& request) {
         operatordb::LoadInterfaceTypeNames(app->db());
         if (int status = Prepare(*app, tab, request))
             return status;
-        RunScope scope(tab);
+        if (!request.manual.empty())
+            return OperateManual(*app, context, tab, request);
+        RunScope scope([&tab] { tab.AbortAllTests(); });
         operatortabs::StartOutcome outcome = tab.StartTestPlan();
         if (outcome != operatortabs::StartOutcome::Ran)
             return kOperateRefused;

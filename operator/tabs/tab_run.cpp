@@ -6,9 +6,9 @@
 #include "operatordb/db_error.h"
 #include "operatordb/lookups.h"
 #include "operatordb/test_filter.h"
+#include "operatortabs/run_common.h"
 
 #include <filesystem>
-#include <strings.h>
 
 namespace corvid::operatortabs {
 namespace {
@@ -271,36 +271,12 @@ void CTabRun::VariantChanged() {
 
 void CTabRun::FormattedReportCheck() {
     WindowState& window = ctx_.window;
-    window.databaseOutput = false;
-    const std::string& model = ctx_.info.UUT;
-    if (model.empty())
-        return;
-    operatorconfig::CConfigurationManager config(ctx_.prompt);
-    std::string supports;
-    if (!config.GetValue("VELA PROJECTS", model + "_SupportsCrystalReports", supports))
-        return;
-    if (supports.empty()) {
-        config.SetValue("VELA PROJECTS", model + "_SupportsCrystalReports", "No");
-        return;
+    FormattedReports settings = CheckFormattedReports(ctx_.prompt, ctx_.info.UUT);
+    window.databaseOutput = settings.formatted;
+    if (settings.formatted) {
+        window.resultsDatabasePath = settings.resultsDatabase;
+        window.reportsDirectory = settings.reportsDirectory;
     }
-    if (strcasecmp(supports.c_str(), "Yes") != 0)
-        return;
-    std::error_code error;
-    std::string database;
-    config.GetValue("VELA PROJECTS", model + "_CrystalReportsDataSource", database);
-    if (database.empty())
-        return ctx_.prompt.Notify("Set the crystal reports database name in ini file");
-    if (!std::filesystem::exists(database, error))
-        return ctx_.prompt.Notify(database + " database file does not exist. Check your system.");
-    std::string directory;
-    config.GetValue("VELA PROJECTS", model + "_CrystalReportsDir", directory);
-    if (directory.empty())
-        return ctx_.prompt.Notify("Set the crystal reports directory path in ini file");
-    if (!std::filesystem::is_directory(directory, error))
-        return ctx_.prompt.Notify(directory + " directory does not exist. Check your system.");
-    window.resultsDatabasePath = database;
-    window.reportsDirectory = directory;
-    window.databaseOutput = true;
 }
 
 } // namespace corvid::operatortabs

@@ -3,43 +3,14 @@
 #include "operatordb/equipment_item.h"
 #include "operatordb/lookups.h"
 #include "operatordb/test_filter.h"
-#include "operatortabs/calibration_interlock.h"
 #include "operatortabs/error_log.h"
+#include "operatortabs/run_common.h"
 #include "operatortabs/tab_run.h"
 
 #include <cstdio>
 #include <exception>
 
 namespace corvid::operatortabs {
-namespace {
-
-std::string DisplayTime(std::time_t when) {
-    char text[64];
-    std::tm local{};
-    localtime_r(&when, &local);
-    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M:%S", &local);
-    return text;
-}
-
-std::string ProgressLabel(int done, int total) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Progress:\r(%d/%d)", done, total);
-    return text;
-}
-
-// Restores the idle display when a Start ends early.
-class BusyScope {
-public:
-    explicit BusyScope(RunTabView& view) : view_(view) { view_.BusyChanged(true); }
-    ~BusyScope() { view_.BusyChanged(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    RunTabView& view_;
-};
-
-} // namespace
 
 StartOutcome CTabRun::StartTestPlan() {
     if (running_)
@@ -62,11 +33,11 @@ StartOutcome CTabRun::StartTestPlan() {
             OnSequenceEnd(0);
     } catch (const std::exception& error) {
         LogRunError(ctx_.outputPath, error.what());
-        ReportRunError(error.what());
+        ShowRunError(ctx_, error.what());
         OnSequenceEnd(0);
     } catch (...) {
         LogRunError(ctx_.outputPath, nullptr);
-        ReportRunError("an unknown error");
+        ShowRunError(ctx_, "an unknown error");
         OnSequenceEnd(0);
     }
     display_.startEnabled = true;
@@ -74,38 +45,10 @@ StartOutcome CTabRun::StartTestPlan() {
     return outcome;
 }
 
-// The operator learns that the run ended early, and where its error is logged.
-void CTabRun::ReportRunError(const std::string& what) {
-    ctx_.prompt.Show("The test run stopped: " + what + "\nThe error is logged in " + ctx_.outputPath +
-                         "/ErrorLog.txt.",
-                     operatorconfig::kApplicationTitle, MsgButtons::Ok, MsgIcon::Error);
-}
-
 bool CTabRun::ChecksBeforeRun() {
+    if (!CheckBeforeRun(ctx_))
+        return false;
     auto& info = ctx_.info;
-    if (info.Station.empty()) {
-        ctx_.prompt.Notify("There is no test station selected!");
-        return false;
-    }
-    if (info.SerialNumber.empty()) {
-        ctx_.prompt.Notify("There is no UUT configured for testing!");
-        return false;
-    }
-    operatordb::RebuildTestFilter(ctx_.db, info.testPlanId, info.variantId, info.UUTModelID,
-                                  info.UUTInstanceID);
-    info.Options = operatordb::InstanceOptionsText(ctx_.db, info.UUTInstanceID);
-    std::string missing;
-    if (!operatordb::CheckRequiredEquipment(ctx_.db, info.stationId, info.testPlanId, info.variantId,
-                                            info.UUTInstanceID, missing)) {
-        std::string question = "The following pieces of required equipment are not assigned:\n\n" + missing +
-                               "\nDo you want to continue?\n";
-        if (ctx_.prompt.Show(question, operatorconfig::kApplicationTitle, MsgButtons::YesNo,
-                             MsgIcon::Warning) != MsgAnswer::Yes)
-            return false;
-    }
-    if (!CheckEquipmentCalibration(ctx_.db, ctx_.prompt, info.stationId, info.testPlanId, info.variantId,
-                                   info.UUTInstanceID))
-        return false;
     info.startTime = std::time(nullptr);
     display_.startTime = DisplayTime(info.startTime);
     std::vector<std::string> names;
@@ -120,7 +63,7 @@ bool CTabRun::ChecksBeforeRun() {
 }
 
 bool CTabRun::RunPlan() {
-    BusyScope busy(view_);
+    BusyScope<RunTabView> busy(view_);
     const auto& info = ctx_.info;
     total_ = static_cast<int>(queue_.size());
     abort_ = false;
@@ -137,12 +80,8 @@ bool CTabRun::RunPlan() {
         while (!queue_.empty() && ctx_.services.lastResultCode() != kAborted && !abort_) {
             std::string name = queue_.front();
             queue_.pop_front();
-            if (!ctx_.services.RunTest(name)) {
-                char text[1024];
-                std::snprintf(text, sizeof text, "Test '%s' was not found in test plan '%s'", name.c_str(),
-                              info.TPA.c_str());
-                ctx_.prompt.Notify(text);
-            }
+            if (!ctx_.services.RunTest(name))
+                ctx_.prompt.Notify(TestNotFoundText(name, info.TPA));
             if (pause_) {
                 display_.pauseText = "&Pause After Test";
                 view_.DisplayChanged();

@@ -8,6 +8,7 @@
 #include "operatordb/sql_text.h"
 #include "operatordb/test_filter.h"
 #include "operatortabs/result_error.h"
+#include "operatortabs/run_common.h"
 #include "operatortabs/tab_run.h"
 #include "operatortabs/uut_configuration.h"
 
@@ -145,25 +146,29 @@ std::string FirstMatch(const std::string& directory, const std::string& prefix) 
 } // namespace
 
 void CTabRun::ShowPlanHelp() {
-    std::string base = CutAtLastDot(operatordb::TestPlanFileName(ctx_.db, ctx_.info.testPlanId));
+    ShowTestPlanHelp(ctx_, [this](const std::string& page) { return view_.OpenDocument(page); });
+}
+
+void ShowTestPlanHelp(ModuleContext& ctx, const std::function<bool(const std::string&)>& open) {
+    std::string base = CutAtLastDot(operatordb::TestPlanFileName(ctx.db, ctx.info.testPlanId));
     std::string directory;
-    operatorconfig::CConfigurationManager config(ctx_.prompt);
+    operatorconfig::CConfigurationManager config(ctx.prompt);
     if (!base.empty())
         config.GetValue("VELA PROJECTS", base, directory);
     if (!directory.empty())
         directory += "/Help/";
     else
-        directory = ctx_.testPlanMain;
+        directory = ctx.testPlanMain;
     if (directory.back() != '/')
         directory += '/';
     std::string pattern = directory + CutAtLastDot(base) + ".htm*";
     std::string page = FirstMatch(directory, CutAtLastDot(base) + ".htm");
     if (page.empty()) {
-        ctx_.prompt.Show(pattern, "File not found...");
+        ctx.prompt.Show(pattern, "File not found...");
         return;
     }
-    if (!view_.OpenDocument(page))
-        ctx_.prompt.Show(
+    if (!open(page))
+        ctx.prompt.Show(
             "No Browser Installed on system\nPlease get the latest browser from Netscape or Microsoft "
             "to view online help",
             "Help");

@@ -5,6 +5,8 @@
 #include "operatordb/lookups.h"
 #include "operatorwindow/equipment_page.h"
 #include "operatorwindow/image_list.h"
+#include "operatorwindow/manual_page.h"
+#include "operatorwindow/reports_page.h"
 #include "operatorwindow/run_page.h"
 
 #include <QCloseEvent>
@@ -42,30 +44,40 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
     pages_ = new QTabWidget(this);
     runPage_ = new RunPage(app.Context(prompt), pages_);
     pages_->addTab(runPage_, tr("Run"));
-    pages_->addTab(PlaceholderPage(tr("Manual Test Selection"), pages_), tr("Manual Test Selection"));
+    manualPage_ = new ManualPage(app.Context(prompt), pages_);
+    pages_->addTab(manualPage_, tr("Manual Test Selection"));
     images_.Build();
     equipmentPage_ = new EquipmentPage(app.Context(prompt), images_, pages_);
     pages_->addTab(equipmentPage_, tr("Equipment Selection"));
-    for (const char* caption : {"Test Reports", "Administration"})
-        pages_->addTab(PlaceholderPage(tr(caption), pages_), tr(caption));
+    reportsPage_ = new ReportsPage(app.Context(prompt), pages_);
+    pages_->addTab(reportsPage_, tr("Test Reports"));
+    pages_->addTab(PlaceholderPage(tr("Administration"), pages_), tr("Administration"));
     layout->addWidget(pages_);
     BuildMenu();
-    app_.SetRunPages(&runPage_->tab(), nullptr);
+    app_.SetRunPages(&runPage_->tab(), &manualPage_->tab());
     connect(runPage_, &RunPage::RunStateChanged, this, &COperatorInterfaceDlg::UpdateMenu);
-    // The record follows the Run page's fields when it is left, and the page the record when shown.
-    // The Equipment Selection page saves what it shows when left and reads it again when shown.
+    connect(manualPage_, &ManualPage::RunStateChanged, this, &COperatorInterfaceDlg::UpdateMenu);
+    // The record follows the fields of the page left (the Run page's, or the Manual page's plan
+    // and variant), and the page shown follows the record. The Equipment Selection page saves
+    // what it shows when left and reads it again when shown.
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (shownPage_ == equipmentPage_)
+        if (shownPage_ == equipmentPage_) {
             equipmentPage_->PageLeft();
-        shownPage_ = pages_->widget(index);
-        if (shownPage_ == runPage_) {
-            runPage_->tab().TestInfoToForm();
-        } else {
+        } else if (shownPage_ == runPage_) {
             runPage_->CollectFields();
             runPage_->tab().FormToTestInfo();
+        } else if (shownPage_ == manualPage_) {
+            manualPage_->tab().FormToTestInfo();
         }
-        if (shownPage_ == equipmentPage_)
+        shownPage_ = pages_->widget(index);
+        if (shownPage_ == runPage_)
+            runPage_->tab().TestInfoToForm();
+        else if (shownPage_ == equipmentPage_)
             equipmentPage_->PageShown();
+        else if (shownPage_ == manualPage_)
+            manualPage_->PageShown();
+        else if (shownPage_ == reportsPage_)
+            reportsPage_->PageShown();
     });
     shownPage_ = runPage_;
     runPage_->tab().Initialize();
@@ -177,15 +189,19 @@ void COperatorInterfaceDlg::SaveTestInformationAs(const QString& chosenPath) {
 bool COperatorInterfaceDlg::ExitWindow() {
     if (exiting_)
         return true;
-    if (!runPage_->tab().CanClose())
+    if (!runPage_->tab().CanClose() || !manualPage_->tab().CanClose())
         return false;
     exiting_ = true;
     hide();
     VAppExit();
-    if (shownPage_ == equipmentPage_)
+    if (shownPage_ == equipmentPage_) {
         equipmentPage_->PageLeft();
-    runPage_->CollectFields();
-    runPage_->tab().FormToTestInfo();
+    } else if (shownPage_ == manualPage_) {
+        manualPage_->tab().FormToTestInfo();
+    } else {
+        runPage_->CollectFields();
+        runPage_->tab().FormToTestInfo();
+    }
     // The next start of the Run page continues from this record.
     operatoroutput::WriteTestInfo(app_.paths().testPlanMain + "$$$.TestInfo", app_.testInfo());
     accept();

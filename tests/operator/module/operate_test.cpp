@@ -26,13 +26,7 @@ class Operate : public StationTest {
 protected:
     corvid::testing::ChildProcess Spawn(std::vector<std::string> args) {
         args.insert(args.begin(), {HALCYON_PROGRAM, "operate"});
-        // As for halcyon run: the spawned program is leak-checked by the in-process tests.
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        const std::string saved = asan ? asan : "";
-        ::setenv("ASAN_OPTIONS", (saved.empty() ? "detect_leaks=0" : saved + ":detect_leaks=0").c_str(), 1);
-        auto child = corvid::testing::ChildProcess::Spawn(args);
-        asan ? ::setenv("ASAN_OPTIONS", saved.c_str(), 1) : ::unsetenv("ASAN_OPTIONS");
-        return child;
+        return SpawnProgram(args);
     }
     Operated Run(std::vector<std::string> args) {
         auto child = Spawn(std::move(args));
@@ -118,6 +112,32 @@ TEST_F(Operate, BadArgumentsEndWithStatus4) {
              {"--testinfo", "/no/such.TestInfo"},
          })
         EXPECT_EQ(Run(args).status, 4) << args.front();
+}
+
+TEST_F(Operate, ManualTestsRunInTheOrderGivenWithTheirLoops) {
+    Operated run = Run(With({"--variant", "Performance Check", "--manual", "Frequency", "--manual",
+                             "identify", "--loops", "2", "--step"}));
+    EXPECT_EQ(run.status, 0);
+    std::vector<std::string> ends;
+    for (const auto& event : run.events)
+        if (event["event"] == "test-end")
+            ends.push_back(event["name"].get<std::string>() + " " + event["result"].get<std::string>());
+    EXPECT_THAT(ends,
+                ElementsAre("Frequency Passed", "Identify Passed", "Frequency Passed", "Identify Passed"));
+    EXPECT_EQ(run.events[run.events.size() - 2].dump(),
+              R"({"event":"sequence-end","overall":3,"last_result":"Identify, PASSED"})");
+    for (const auto& file : run.events.back()["files"])
+        if (file.get<std::string>().ends_with(".sum")) {
+            EXPECT_THAT(Read(file.get<std::string>()), HasSubstr("Limited Calibration Performed!\n"));
+        }
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--loops", "2"},
+                                               {"--step"},
+                                               {"--manual", "Identify", "--loops", "0"},
+                                               {"--manual", "Identify", "--loops", "x"},
+                                               {"--manual", "No Such Test"},
+                                               {"--manual", "Identify", "--manual", "Identify"}})
+        EXPECT_EQ(Run(With(args)).status, 4) << args.back();
 }
 
 TEST_F(Operate, SigintAbortsAllTests) {

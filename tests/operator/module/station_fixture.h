@@ -14,6 +14,7 @@
 #include "testsupport/sandbox.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <dlfcn.h>
 #include <filesystem>
@@ -148,6 +149,17 @@ protected:
             if (entry.is_regular_file())
                 files.push_back(entry.path());
         return files;
+    }
+
+    // A program spawned without leak checks: the programs are leak-checked by the
+    // in-process tests.
+    static corvid::testing::ChildProcess SpawnProgram(const std::vector<std::string>& args) {
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        const std::string saved = asan ? asan : "";
+        ::setenv("ASAN_OPTIONS", (saved.empty() ? "detect_leaks=0" : saved + ":detect_leaks=0").c_str(), 1);
+        auto child = corvid::testing::ChildProcess::Spawn(args);
+        asan ? ::setenv("ASAN_OPTIONS", saved.c_str(), 1) : ::unsetenv("ASAN_OPTIONS");
+        return child;
     }
 
     static std::string Read(const std::filesystem::path& file) {

@@ -1,4 +1,5 @@
-// `halcyon operate`: the Run page without a window. The same page logic, checks and
+// `halcyon operate`: the Run page, or with --manual the Manual Test Selection page,
+// without a window. The same page logic, checks and
 // messages; message boxes go to standard error and take the --answer given; every run
 // event is one JSON line on standard output.
 #pragma once
@@ -15,6 +16,11 @@ struct OperateRequest {
     std::string uncertainty;                          // "on", "off" or empty
     std::string testInfoFile;
     bool answerYes = false;
+    // A Manual Test Selection run: the tests in the order given, the loop count as given
+    // (empty: once) and whether every step box is answered.
+    std::vector<std::string> manual;
+    std::string loops;
+    bool step = false;
 };
 
 // Exit statuses.

@@ -156,7 +156,6 @@ private:
     void UnitChanged();
     bool ChecksBeforeRun();
     bool RunPlan();
-    void ReportRunError(const std::string& what);
     void Notify() { view_.FormChanged(); }
 
     ModuleContext& ctx_;

@@ -1,7 +1,7 @@
 // COperatorInterfaceDlg: the operator window. A menu (File: the test information file
 // and Exit; Help: contents and the About boxes) over five pages in their fixed order;
-// the Run page is RunPage, the Equipment Selection page EquipmentPage, the others show
-// what they will hold.
+// the Run, Manual Test Selection, Equipment Selection and Test Reports pages; the
+// Administration page shows what it will hold.
 #pragma once
 
 #include "operatormodule/operator_app.h"
@@ -19,6 +19,8 @@ class QTabWidget;
 namespace corvid::operatorwindow {
 
 class EquipmentPage;
+class ManualPage;
+class ReportsPage;
 class RunPage;
 
 inline constexpr const char* kWindowTitle = "TESTING VERSION: DO NOT SHIP OR USE FOR INVALID PURPOSES";
@@ -33,6 +35,8 @@ public:
 
     RunPage& runPage() { return *runPage_; }
     EquipmentPage& equipmentPage() { return *equipmentPage_; }
+    ManualPage& manualPage() { return *manualPage_; }
+    ReportsPage& reportsPage() { return *reportsPage_; }
     QTabWidget& pages() { return *pages_; }
     QMenu& fileMenu() { return *fileMenu_; }
     // The path of the current test information file ("" before one was opened or saved).
@@ -64,6 +68,8 @@ private:
     RunPage* runPage_ = nullptr;
     EquipmentImageList images_;
     EquipmentPage* equipmentPage_ = nullptr;
+    ManualPage* manualPage_ = nullptr;
+    ReportsPage* reportsPage_ = nullptr;
     QWidget* shownPage_ = nullptr; // the page current before a change
     QMenu* fileMenu_ = nullptr;
     QString testInfoPath_;
