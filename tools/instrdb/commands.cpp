@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "admin_commands.h"
 #include "operatordb/database.h"
 #include "operatordb/db_error.h"
 #include "operatordb/demo_station.h"
@@ -173,6 +174,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             if (args.size() < 2)
                 throw UsageError("filter takes FILE PLAN VARIANT MODEL INSTANCE");
             Filter(args[1], {args.begin() + 2, args.end()}, out);
+        } else if (IsAdministrationCommand(command)) {
+            return RunAdministration(args, out, err);
         } else {
             throw UsageError("unknown command " + command);
         }
