@@ -3,6 +3,7 @@
 #include "halcyon/pubapi.h"
 #include "operatorconfig/configuration_manager.h"
 #include "operatordb/lookups.h"
+#include "operatorwindow/admin_page.h"
 #include "operatorwindow/equipment_page.h"
 #include "operatorwindow/image_list.h"
 #include "operatorwindow/run_page.h"
@@ -46,8 +47,9 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
     images_.Build();
     equipmentPage_ = new EquipmentPage(app.Context(prompt), images_, pages_);
     pages_->addTab(equipmentPage_, tr("Equipment Selection"));
-    for (const char* caption : {"Test Reports", "Administration"})
-        pages_->addTab(PlaceholderPage(tr(caption), pages_), tr(caption));
+    pages_->addTab(PlaceholderPage(tr("Test Reports"), pages_), tr("Test Reports"));
+    adminPage_ = new AdminPage(app.Context(prompt), images_, pages_);
+    pages_->addTab(adminPage_, tr("Administration"));
     layout->addWidget(pages_);
     BuildMenu();
     app_.SetRunPages(&runPage_->tab(), nullptr);
@@ -57,6 +59,8 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
         if (shownPage_ == equipmentPage_)
             equipmentPage_->PageLeft();
+        if (shownPage_ == adminPage_)
+            adminPage_->PageLeft();
         shownPage_ = pages_->widget(index);
         if (shownPage_ == runPage_) {
             runPage_->tab().TestInfoToForm();
@@ -66,6 +70,8 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
         }
         if (shownPage_ == equipmentPage_)
             equipmentPage_->PageShown();
+        if (shownPage_ == adminPage_)
+            adminPage_->PageShown();
     });
     shownPage_ = runPage_;
     runPage_->tab().Initialize();
@@ -184,6 +190,8 @@ bool COperatorInterfaceDlg::ExitWindow() {
     VAppExit();
     if (shownPage_ == equipmentPage_)
         equipmentPage_->PageLeft();
+    if (shownPage_ == adminPage_)
+        adminPage_->PageLeft();
     runPage_->CollectFields();
     runPage_->tab().FormToTestInfo();
     // The next start of the Run page continues from this record.

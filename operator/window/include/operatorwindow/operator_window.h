@@ -1,7 +1,7 @@
 // COperatorInterfaceDlg: the operator window. A menu (File: the test information file
 // and Exit; Help: contents and the About boxes) over five pages in their fixed order;
-// the Run page is RunPage, the Equipment Selection page EquipmentPage, the others show
-// what they will hold.
+// the Run page is RunPage, the Equipment Selection page EquipmentPage, the Administration
+// page AdminPage, the others show what they will hold.
 #pragma once
 
 #include "operatormodule/operator_app.h"
@@ -18,6 +18,7 @@ class QTabWidget;
 
 namespace corvid::operatorwindow {
 
+class AdminPage;
 class EquipmentPage;
 class RunPage;
 
@@ -33,6 +34,8 @@ public:
 
     RunPage& runPage() { return *runPage_; }
     EquipmentPage& equipmentPage() { return *equipmentPage_; }
+    // The Administration page; its Add/Map Equipment... opens what AdminPage::SetMappingDialog is given.
+    AdminPage& adminPage() { return *adminPage_; }
     QTabWidget& pages() { return *pages_; }
     QMenu& fileMenu() { return *fileMenu_; }
     // The path of the current test information file ("" before one was opened or saved).
@@ -64,6 +67,7 @@ private:
     RunPage* runPage_ = nullptr;
     EquipmentImageList images_;
     EquipmentPage* equipmentPage_ = nullptr;
+    AdminPage* adminPage_ = nullptr;
     QWidget* shownPage_ = nullptr; // the page current before a change
     QMenu* fileMenu_ = nullptr;
     QString testInfoPath_;
