@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -60,6 +61,7 @@ AdminPage::AdminPage(operatortabs::ModuleContext context, const EquipmentImageLi
     stack_->addWidget(BuildContents());
     layout->addWidget(stack_);
     connect(loginButton_, &QPushButton::clicked, this, &AdminPage::AskLogin);
+    equipment_->installEventFilter(this);
     ConnectFields();
     CreatePreview();
     FormChanged();
@@ -246,6 +248,15 @@ QIcon AdminPage::IconOf(const operatortabs::AdminEquipmentRow& row) const {
     if (index < 0 || index >= static_cast<int>(images.size()))
         return {};
     return QIcon(QPixmap::fromImage(images[static_cast<size_t>(index)]));
+}
+
+bool AdminPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == equipment_ && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text.size() == 1 && text.front().isLetterOrNumber())
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool AdminPage::contentsShown() const {

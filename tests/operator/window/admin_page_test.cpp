@@ -62,6 +62,11 @@ TEST_F(AdminPageTest, ThePageIsCoveredUntilTheLoginAskedAfterItIsShown) {
     EXPECT_EQ(page.equipmentList().count(), 3) << "the Run page's plan: its assignments";
     EXPECT_FALSE(page.equipmentList().item(0)->icon().isNull());
     EXPECT_FALSE(page.removeStationButton().isEnabled());
+    QTest::keyClick(&page.equipmentList(), Qt::Key_F);
+    EXPECT_EQ(page.equipmentList().currentRow(), 0) << "letters do not move the selection";
+    QTest::keyClick(&page.equipmentList(), Qt::Key_End);
+    EXPECT_EQ(page.equipmentList().currentRow(), 2);
+    EXPECT_EQ(page.tab().form().selectedRow, 2) << "other keys show another item";
 
     window.pages().setCurrentIndex(0);
     window.pages().setCurrentIndex(kAdministrationPage);

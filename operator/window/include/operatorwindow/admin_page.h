@@ -63,6 +63,11 @@ public:
     void EditCalibrationData(const operatortabs::CalGridSource& source) override;
     void EditProperties(int32_t instance) override;
 
+protected:
+    // Letter and digit keys do not move the equipment list's selection (only the other
+    // keys, like the arrows, do).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QWidget* BuildContents();
     QWidget* BuildItemFields(QWidget* parent);
