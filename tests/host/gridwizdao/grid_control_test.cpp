@@ -186,6 +186,34 @@ TEST_F(GridTest, OnlyTheRowsOfOneTableWithPlainColumnsCanBeEdited) {
     EXPECT_NE(Error().find("it groups or combines rows"), std::string::npos);
 }
 
+TEST_F(GridTest, AQueryOverASavedQueryWritesThroughToItsTable) {
+    db->SaveQuery({"qry_Points", "Instance_ID Long",
+                   "SELECT Parameter AS Name, Point FROM [qry_CalData] WHERE Point > 1 ORDER BY Point DESC"});
+    db->SaveQuery({"qry_Nested", "Instance_ID Long", "SELECT p.Name, p.Point FROM qry_Points AS p"});
+    db->SaveQuery({"qry_Starred", "Instance_ID Long", "SELECT * FROM qry_Points"});
+    db->SaveQuery({"qry_Sums", "Instance_ID Long",
+                   "SELECT Point, Nominal + Correction AS Corrected FROM DeviceInstance_CalData"
+                   " WHERE InstanceID = :Instance_ID"});
+    db->SaveQuery({"qry_OverComputed", "Instance_ID Long", "SELECT Point FROM qry_Sums"});
+    for (const char* query : {"qry_Points", "qry_Nested"}) {
+        ASSERT_EQ(Show(query, "1", true), S_OK) << query << ": " << Error();
+        EXPECT_EQ(Rows(), 2);
+        EXPECT_EQ(Cell(0, 0), std::string(query) == "qry_Points" ? "DCI 1 A" : "DCI 1 A (Points)");
+        ASSERT_EQ(grid->SetCellText(0, 0, Bstr("DCI 1 A (" + std::string(query + 4) + ")").get()), S_OK);
+        ASSERT_EQ(grid->Save(), S_OK) << Error();
+    }
+    EXPECT_EQ(Stored("SELECT Parameter FROM DeviceInstance_CalData WHERE InstanceID = 1 AND Point = 3"),
+              Value("DCI 1 A (Nested)"));
+    EXPECT_EQ(Stored("SELECT count(*) FROM DeviceInstance_CalData WHERE Parameter LIKE '%(%'"), Value(1));
+
+    EXPECT_TRUE(FAILED(Show("qry_Starred", "1", true)));
+    EXPECT_NE(Error().find("it selects every column of the query 'qry_Points'"), std::string::npos);
+    EXPECT_TRUE(FAILED(Show("qry_OverComputed", "1", true)));
+    EXPECT_NE(Error().find("the query 'qry_Sums' it reads cannot be edited: its column 2 is computed"),
+              std::string::npos);
+    EXPECT_EQ(Rows(), 3) << "the rows are still shown";
+}
+
 TEST_F(GridTest, ManyRowsReachTheViewInBatchesAndRowsTakeColours) {
     for (int point = 10; point < 610; ++point)
         db->Execute(
