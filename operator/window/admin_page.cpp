@@ -4,6 +4,7 @@
 #include "com/creation.h"
 #include "operatorconfig/configuration_manager.h"
 #include "operatorwindow/admin_dialogs.h"
+#include "page_fields.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -24,29 +25,6 @@ namespace corvid::operatorwindow {
 namespace {
 
 constexpr int kLoginDelayMs = 50;
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-void FillCombo(QComboBox& combo, const operatortabs::ComboList& list) {
-    combo.clear();
-    for (const std::string& item : list.items)
-        combo.addItem(Text(operatortabs::ItemName(item)));
-    combo.setCurrentIndex(list.selected);
-}
-
-QLineEdit* ReadOnlyField(QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setReadOnly(true);
-    return field;
-}
-
-QSpinBox* NumberField(QWidget* parent) {
-    auto* field = new QSpinBox(parent);
-    field->setRange(0, 255);
-    return field;
-}
 
 } // namespace
 
@@ -243,11 +221,7 @@ void AdminPage::ShowPreview(const operatortabs::CalGridSource& source, int revis
 }
 
 QIcon AdminPage::IconOf(const operatortabs::AdminEquipmentRow& row) const {
-    const auto& images = images_.images();
-    const int index = EquipmentImageList::IndexOf(row.iconId, static_cast<int>(row.status));
-    if (index < 0 || index >= static_cast<int>(images.size()))
-        return {};
-    return QIcon(QPixmap::fromImage(images[static_cast<size_t>(index)]));
+    return images_.Icon(row.iconId, static_cast<int>(row.status));
 }
 
 bool AdminPage::eventFilter(QObject* watched, QEvent* event) {
