@@ -11,11 +11,13 @@
 #include "operatordb/db_error.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPointer>
 #include <QTableView>
 #include <QThread>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <strings.h>
 #include <vector>
 
@@ -100,6 +102,8 @@ public:
             if (source_.database.empty() || source_.query.empty())
                 return Fail(E_UNEXPECTED, "The grid needs a database file and a query name");
             auto data = std::make_shared<GridData>(source_);
+            if (emptyRule_)
+                data->SetEmptyRowColors(emptyRule_->first, emptyRule_->last, emptyRule_->colors);
             data_ = data;
             for (const QPointer<GridModel>& model : models_)
                 if (model)
@@ -121,6 +125,8 @@ public:
             auto* view = new QTableView(static_cast<QWidget*>(parent));
             auto* model = new GridModel(data_, view);
             view->setModel(model); // the model's flags tell which cells take edits
+            view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+            view->setSortingEnabled(true); // a header click sorts; the rows start in the query's order
             std::erase_if(models_, [](const QPointer<GridModel>& m) { return m.isNull(); });
             models_.emplace_back(model);
             *widget = static_cast<QWidget*>(view);
@@ -204,8 +210,46 @@ public:
         return S_OK;
     }
 
+    HRESULT SortByColumn(LONG column, VARIANT_BOOL descending) override {
+        if (column < 0 || column >= data_->ColumnCount())
+            return Fail(E_INVALIDARG, "There is no column " + std::to_string(column));
+        const Qt::SortOrder order = descending != VARIANT_FALSE ? Qt::DescendingOrder : Qt::AscendingOrder;
+        bool sorted = false;
+        for (const QPointer<GridModel>& model : models_) {
+            if (!model)
+                continue;
+            if (sorted) {
+                model->Replace(data_);
+            } else {
+                model->sort(column, order);
+                sorted = true;
+            }
+        }
+        if (!sorted)
+            data_->Sort(column, order == Qt::DescendingOrder);
+        return S_OK;
+    }
+
+    HRESULT SetEmptyRowColors(LONG firstColumn, LONG lastColumn, LONG foreground, LONG background) override {
+        if (firstColumn < 0 || lastColumn < firstColumn)
+            return Fail(E_INVALIDARG, "The columns " + std::to_string(firstColumn) + " to " +
+                                          std::to_string(lastColumn) + " are no range of columns");
+        emptyRule_ = EmptyRule{
+            firstColumn, lastColumn, {static_cast<uint32_t>(foreground), static_cast<uint32_t>(background)}};
+        data_->SetEmptyRowColors(firstColumn, lastColumn, emptyRule_->colors);
+        for (const QPointer<GridModel>& model : models_)
+            if (model)
+                model->Replace(data_);
+        return S_OK;
+    }
+
 private:
     ~CGridControl() override = default;
+
+    struct EmptyRule {
+        int first = 0, last = 0;
+        RowColors colors;
+    };
 
     bool IsCell(LONG row, LONG column) const {
         return row >= 0 && row < data_->RowCount() && column >= 0 && column < data_->ColumnCount();
@@ -228,6 +272,7 @@ private:
     }
 
     GridSource source_;
+    std::optional<EmptyRule> emptyRule_;
     std::shared_ptr<GridData> data_ = std::make_shared<GridData>();
     std::vector<QPointer<GridModel>> models_;
 };

@@ -2,9 +2,12 @@
 
 #include "operatordb/db_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <numeric>
 #include <stdexcept>
+#include <strings.h>
 
 namespace corvid::gridwizdao {
 namespace {
@@ -43,6 +46,23 @@ std::optional<Value> ValueFor(const Value& old, const std::string& text) {
     if (auto number = NumberFrom(text, false))
         return number;
     return Value(text);
+}
+
+// Empty cells first, then numbers by value, then texts without regard to case.
+int CompareCells(const Value& a, const Value& b) {
+    auto rank = [](const Value& v) {
+        return v.IsNull() || (v.IsText() && v.AsText().empty()) ? 0 : v.IsText() ? 2 : 1;
+    };
+    int ra = rank(a), rb = rank(b);
+    if (ra != rb)
+        return ra < rb ? -1 : 1;
+    if (ra == 1) {
+        double x = a.AsReal(), y = b.AsReal();
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    if (ra == 2)
+        return ::strcasecmp(a.AsText().c_str(), b.AsText().c_str());
+    return 0;
 }
 
 } // namespace
@@ -138,9 +158,48 @@ void GridData::Save() {
 
 std::optional<RowColors> GridData::ColorsOf(int row) const {
     auto found = colors_.find(row);
-    if (found == colors_.end())
+    if (found != colors_.end())
+        return found->second;
+    if (!emptyRule_ || emptyRule_->first < 0 || emptyRule_->last >= ColumnCount() ||
+        emptyRule_->first > emptyRule_->last)
         return std::nullopt;
-    return found->second;
+    for (int column = emptyRule_->first; column <= emptyRule_->last; ++column)
+        if (!CellText(row, column).empty())
+            return std::nullopt;
+    return emptyRule_->colors;
+}
+
+std::vector<int> GridData::Sort(int column, bool descending) {
+    std::vector<int> newIndex(rows_.size());
+    std::iota(newIndex.begin(), newIndex.end(), 0);
+    if (column < 0 || column >= ColumnCount())
+        return newIndex;
+    std::vector<int> order(rows_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        int compared = CompareCells(Cell(a, column), Cell(b, column));
+        return descending ? compared > 0 : compared < 0;
+    });
+    for (size_t i = 0; i < order.size(); ++i)
+        newIndex[static_cast<size_t>(order[i])] = static_cast<int>(i);
+    std::vector<std::vector<Value>> rows(rows_.size());
+    std::vector<int64_t> rowIds(rowIds_.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        rows[i] = std::move(rows_[static_cast<size_t>(order[i])]);
+        if (!rowIds_.empty())
+            rowIds[i] = rowIds_[static_cast<size_t>(order[i])];
+    }
+    rows_ = std::move(rows);
+    rowIds_ = std::move(rowIds);
+    std::map<std::pair<int, int>, Value> edits;
+    for (auto& [cell, value] : edits_)
+        edits[{newIndex[static_cast<size_t>(cell.first)], cell.second}] = std::move(value);
+    edits_ = std::move(edits);
+    std::map<int, RowColors> colors;
+    for (const auto& [row, given] : colors_)
+        colors[newIndex[static_cast<size_t>(row)]] = given;
+    colors_ = std::move(colors);
+    return newIndex;
 }
 
 } // namespace corvid::gridwizdao

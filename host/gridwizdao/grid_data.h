@@ -56,7 +56,17 @@ public:
     void Save();
 
     void SetRowColors(int row, RowColors colors) { colors_[row] = colors; }
+    // Rows whose cells in the columns first..last are all empty take these colours
+    // (unless given their own); the rule outlives sorting and follows edits.
+    void SetEmptyRowColors(int first, int last, RowColors colors) {
+        emptyRule_ = EmptyRowRule{first, last, colors};
+    }
     std::optional<RowColors> ColorsOf(int row) const;
+
+    // Orders the rows by a column's values (numbers by value, texts without regard to
+    // case, empty cells first), edits and colours staying with their rows. Stable.
+    // Returns each row's new position, by its old one.
+    std::vector<int> Sort(int column, bool descending);
 
 private:
     const operatordb::Value& Cell(int row, int column) const;
@@ -69,6 +79,11 @@ private:
     std::string whyReadOnly_;
     std::map<std::pair<int, int>, operatordb::Value> edits_;
     std::map<int, RowColors> colors_;
+    struct EmptyRowRule {
+        int first = 0, last = 0;
+        RowColors colors;
+    };
+    std::optional<EmptyRowRule> emptyRule_;
 };
 
 } // namespace corvid::gridwizdao

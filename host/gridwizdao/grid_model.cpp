@@ -84,6 +84,19 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
     return true;
 }
 
+void GridModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= data_->ColumnCount())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> moved = data_->Sort(column, order == Qt::DescendingOrder);
+    // Rows move as a whole: the views' persistent cells follow theirs.
+    for (const QModelIndex& old : persistentIndexList()) {
+        const int row = moved.at(static_cast<size_t>(old.row()));
+        changePersistentIndex(old, row < fetched_ ? index(row, old.column()) : QModelIndex());
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 bool GridModel::canFetchMore(const QModelIndex& parent) const {
     return !parent.isValid() && fetched_ < data_->RowCount();
 }

@@ -73,7 +73,7 @@ bool IsAnyOf(const Token& token, std::initializer_list<const char*> keywords) {
     return false;
 }
 
-// A result column "name", "alias.name" or "*", with an optional "[AS] alias": the table
+// A result column "name", "alias.name", "*" or "alias.*", with an optional "[AS] alias": the table
 // column it shows, or empty when it is computed.
 std::string PlainColumn(const std::vector<Token>& item) {
     size_t n = item.size();
@@ -83,16 +83,25 @@ std::string PlainColumn(const std::vector<Token>& item) {
         n -= 1;
     if (n == 1 && (item[0].word || item[0].text == "*"))
         return item[0].text;
-    if (n == 3 && item[0].word && item[1].text == "." && item[2].word)
+    if (n == 3 && item[0].word && item[1].text == "." && (item[2].word || item[2].text == "*"))
         return item[2].text;
     return {};
 }
 
-std::string CaseOf(const std::vector<std::string>& columns, const std::string& name) {
-    for (const std::string& column : columns)
-        if (strcasecmp(column.c_str(), name.c_str()) == 0)
-            return column;
-    return {};
+// The name a result column goes by: its alias, else the column's own name.
+std::string ResultName(const std::vector<Token>& item) {
+    size_t n = item.size();
+    if (n >= 2 && item[n - 1].word)
+        return item[n - 1].text;
+    return n == 1 ? item[0].text : std::string();
+}
+
+// The position of name in names (case ignored), or -1.
+int IndexOf(const std::vector<std::string>& names, const std::string& name) {
+    for (size_t i = 0; i < names.size(); ++i)
+        if (strcasecmp(names[i].c_str(), name.c_str()) == 0)
+            return static_cast<int>(i);
+    return -1;
 }
 
 bool IsTable(Database& db, const std::string& name) {
@@ -137,7 +146,44 @@ bool OneTable(const std::vector<Token>& tokens, size_t from, std::string& why) {
     return true;
 }
 
-std::optional<WritableQuery> Analyse(Database& db, const SavedQuery& query, std::string& why) {
+std::optional<WritableQuery> Analyse(Database& db, const SavedQuery& query, std::string& why, int depth = 0);
+
+// What a query reading the saved query source can write: source's table, with the
+// source's rows (and their identities) in place of the name.
+struct Source {
+    std::string table;
+    std::vector<std::string> names;        // the columns it offers
+    std::vector<std::string> tableColumns; // the table column behind each
+    std::string replacement;               // the text that takes the name's place
+};
+
+std::optional<Source> SourceOf(Database& db, const std::string& name, bool aliased, std::string& why,
+                               int depth) {
+    Source source;
+    if (IsTable(db, name)) {
+        source.table = name;
+        source.names = db.ColumnsOf(name).value_or(std::vector<std::string>{});
+        source.tableColumns = source.names;
+        return source;
+    }
+    std::optional<SavedQuery> inner = db.FindSavedQuery(name);
+    if (!inner || depth >= 8) {
+        why = "'" + name + "' is not a table";
+        return std::nullopt;
+    }
+    std::optional<WritableQuery> writable = Analyse(db, *inner, why, depth + 1);
+    if (!writable) {
+        why = "the query '" + inner->name + "' it reads cannot be edited: " + why;
+        return std::nullopt;
+    }
+    source.table = writable->table;
+    source.names = writable->names;
+    source.tableColumns = writable->columns;
+    source.replacement = "(" + writable->sqlWithRowIds + ")" + (aliased ? "" : " AS [" + name + "]");
+    return source;
+}
+
+std::optional<WritableQuery> Analyse(Database& db, const SavedQuery& query, std::string& why, int depth) {
     std::vector<Token> tokens = Tokens(query.sql);
     if (tokens.empty() || !Is(tokens[0], "SELECT")) {
         why = "it does not select rows";
@@ -156,28 +202,44 @@ std::optional<WritableQuery> Analyse(Database& db, const SavedQuery& query, std:
     }
     if (!OneTable(tokens, from, why))
         return std::nullopt;
-    WritableQuery writable;
-    writable.table = tokens[from + 1].text;
-    if (!IsTable(db, writable.table)) {
-        why = "'" + writable.table + "' is not a table";
+    const Token& named = tokens[from + 1];
+    const bool aliased =
+        from + 2 < tokens.size() && tokens[from + 2].word && !IsAnyOf(tokens[from + 2], {"WHERE", "ORDER"});
+    std::optional<Source> source = SourceOf(db, named.text, aliased, why, depth);
+    if (!source)
         return std::nullopt;
-    }
-    std::vector<std::string> tableColumns = db.ColumnsOf(writable.table).value_or(std::vector<std::string>{});
+    WritableQuery writable;
+    writable.table = source->table;
     for (const std::vector<Token>& item : SelectItems(tokens, from)) {
         std::string column = PlainColumn(item);
+        if (column == "*" && !source->replacement.empty()) {
+            why = "it selects every column of the query '" + named.text + "' (name the columns instead)";
+            return std::nullopt;
+        }
         if (column == "*") {
-            writable.columns.insert(writable.columns.end(), tableColumns.begin(), tableColumns.end());
+            writable.columns.insert(writable.columns.end(), source->tableColumns.begin(),
+                                    source->tableColumns.end());
+            writable.names.insert(writable.names.end(), source->names.begin(), source->names.end());
             continue;
         }
-        column = CaseOf(tableColumns, column);
-        if (column.empty()) {
+        const int offered = column.empty() ? -1 : IndexOf(source->names, column);
+        if (offered < 0) {
             why = "its column " + std::to_string(writable.columns.size() + 1) + " is computed";
             return std::nullopt;
         }
-        writable.columns.push_back(column);
+        writable.columns.push_back(source->tableColumns[static_cast<size_t>(offered)]);
+        writable.names.push_back(ResultName(item));
     }
-    writable.sqlWithRowIds =
-        "SELECT rowid AS [" + std::string(kRowIdColumn) + "]," + query.sql.substr(tokens[0].end);
+    std::string rest = query.sql.substr(tokens[0].end);
+    if (source->replacement.empty()) {
+        writable.sqlWithRowIds = "SELECT rowid AS [" + std::string(kRowIdColumn) + "]," + rest;
+    } else {
+        // The source query's rows carry their identities; the name gives way to them.
+        const size_t nameEnd = named.end - tokens[0].end;
+        const size_t nameLength = named.text.size() + (query.sql[named.end - 1] == ']' ? 2 : 0);
+        rest.replace(nameEnd - nameLength, nameLength, source->replacement);
+        writable.sqlWithRowIds = "SELECT [" + std::string(kRowIdColumn) + "]," + rest;
+    }
     return writable;
 }
 

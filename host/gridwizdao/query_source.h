@@ -19,10 +19,13 @@ operatordb::Parameters TypedParameters(const operatordb::SavedQuery& query,
                                        const std::vector<std::pair<std::string, std::string>>& values);
 
 // A query whose rows can be written: the table, the table column of each result column,
-// and the query's text with the rows' identity as an extra first column.
+// and the query's text with the rows' identity as an extra first column. A query that
+// reads another saved query (instead of a table) writes through to that query's table
+// when that query's rows can be written.
 struct WritableQuery {
     std::string table;
     std::vector<std::string> columns;
+    std::vector<std::string> names; // each result column's name (its alias, else its column)
     std::string sqlWithRowIds;
 };
 

@@ -1,6 +1,7 @@
 #include "operatormodule/operator_app.h"
 
 #include "halcyon/pubapi.h"
+#include "operatordb/admin_flag.h"
 #include "operatordb/db_error.h"
 
 namespace corvid::operatormodule {
@@ -45,7 +46,16 @@ COperatorInterfaceApp::COperatorInterfaceApp(operatortabs::Prompt& prompt, opera
     : prompt_(&prompt), paths_(std::move(paths)), db_(std::move(db)),
       textReports_(*db_, reportStream_, paths_.testPlanMain) {}
 
-COperatorInterfaceApp::~COperatorInterfaceApp() = default;
+COperatorInterfaceApp::~COperatorInterfaceApp() {
+    // The shared flag this instance took is given back before the database closes.
+    if (window_.administratorLoggedIn) {
+        try {
+            operatordb::SetAdministratorLoggedIn(*db_, false);
+        } catch (const operatordb::DbError&) {
+            // Nothing to tell at unload; instrdb admin-flag clear mends a flag left set.
+        }
+    }
+}
 
 operatortabs::ModuleContext COperatorInterfaceApp::Context(operatortabs::Prompt& prompt) {
     // The results database sink is not part of this installation: a model that asks for

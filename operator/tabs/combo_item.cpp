@@ -11,7 +11,8 @@ std::string EncodeItem(const std::string& name, int32_t id) {
 
 std::string ItemName(const std::string& item) {
     std::size_t blank = item.rfind(' ');
-    if (blank == std::string::npos)
+    // An entry without an identifier (" --ALL--") is its bare text.
+    if (blank == std::string::npos || blank + 1 < kItemPadding)
         return item;
     // The last blank found is the padding's last; the others end the text before it.
     std::size_t end = blank;

@@ -2,6 +2,7 @@
 
 #include "com/bstr.h"
 #include "com/creation.h"
+#include "page_fields.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -18,29 +19,6 @@ namespace corvid::operatorwindow {
 namespace {
 
 using operatortabs::CTabSelectTestEquip;
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-void FillCombo(QComboBox& combo, const operatortabs::ComboList& list) {
-    combo.clear();
-    for (const std::string& item : list.items)
-        combo.addItem(Text(operatortabs::ItemName(item)));
-    combo.setCurrentIndex(list.selected);
-}
-
-QLineEdit* ReadOnlyField(QWidget* parent) {
-    auto* field = new QLineEdit(parent);
-    field->setReadOnly(true);
-    return field;
-}
-
-QSpinBox* NumberField(QWidget* parent) {
-    auto* field = new QSpinBox(parent);
-    field->setRange(0, 255);
-    return field;
-}
 
 } // namespace
 
@@ -168,11 +146,7 @@ void EquipmentPage::ShowGrid(const operatortabs::CalGridSource& source) {
 }
 
 QIcon EquipmentPage::IconOf(const operatortabs::DsgRow& row) const {
-    const auto& images = images_.images();
-    const int index = EquipmentImageList::IndexOf(row.iconId, static_cast<int>(row.status));
-    if (index < 0 || index >= static_cast<int>(images.size()))
-        return {};
-    return QIcon(QPixmap::fromImage(images[static_cast<size_t>(index)]));
+    return images_.Icon(row.iconId, static_cast<int>(row.status));
 }
 
 void EquipmentPage::PageShown() {

@@ -1,6 +1,7 @@
 #include "operatorwindow/image_list.h"
 
 #include <QPainter>
+#include <QPixmap>
 #include <array>
 
 namespace corvid::operatorwindow {
@@ -101,6 +102,13 @@ int EquipmentImageList::IndexOf(int iconId, int state) {
         if (kIconIds[i] == iconId)
             return 3 * static_cast<int>(i) + state;
     return state;
+}
+
+QIcon EquipmentImageList::Icon(int iconId, int state) const {
+    const int index = IndexOf(iconId, state);
+    if (index < 0 || index >= static_cast<int>(images_.size()))
+        return {};
+    return QIcon(QPixmap::fromImage(images_[static_cast<size_t>(index)]));
 }
 
 } // namespace corvid::operatorwindow

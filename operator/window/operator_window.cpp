@@ -3,9 +3,11 @@
 #include "halcyon/pubapi.h"
 #include "operatorconfig/configuration_manager.h"
 #include "operatordb/lookups.h"
+#include "operatorwindow/admin_page.h"
 #include "operatorwindow/equipment_page.h"
 #include "operatorwindow/image_list.h"
 #include "operatorwindow/manual_page.h"
+#include "operatorwindow/map_equipment_dialog.h"
 #include "operatorwindow/reports_page.h"
 #include "operatorwindow/run_page.h"
 
@@ -51,18 +53,24 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
     pages_->addTab(equipmentPage_, tr("Equipment Selection"));
     reportsPage_ = new ReportsPage(app.Context(prompt), pages_);
     pages_->addTab(reportsPage_, tr("Test Reports"));
-    pages_->addTab(PlaceholderPage(tr("Administration"), pages_), tr("Administration"));
+    adminPage_ = new AdminPage(app.Context(prompt), images_, pages_);
+    pages_->addTab(adminPage_, tr("Administration"));
+    adminPage_->SetMappingDialog([this](int32_t station, int32_t testPlan, const std::string& longName) {
+        ShowMapEquipmentDialog(this, app_.Context(prompt_).db, prompt_, station, testPlan, longName);
+    });
     layout->addWidget(pages_);
     BuildMenu();
     app_.SetRunPages(&runPage_->tab(), &manualPage_->tab());
     connect(runPage_, &RunPage::RunStateChanged, this, &COperatorInterfaceDlg::UpdateMenu);
     connect(manualPage_, &ManualPage::RunStateChanged, this, &COperatorInterfaceDlg::UpdateMenu);
     // The record follows the fields of the page left (the Run page's, or the Manual page's plan
-    // and variant), and the page shown follows the record. The Equipment Selection page saves
-    // what it shows when left and reads it again when shown.
+    // and variant), and the page shown follows the record. The Equipment Selection and
+    // Administration pages save what they show when left and read it again when shown.
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
         if (shownPage_ == equipmentPage_) {
             equipmentPage_->PageLeft();
+        } else if (shownPage_ == adminPage_) {
+            adminPage_->PageLeft();
         } else if (shownPage_ == runPage_) {
             runPage_->CollectFields();
             runPage_->tab().FormToTestInfo();
@@ -78,6 +86,8 @@ COperatorInterfaceDlg::COperatorInterfaceDlg(operatormodule::COperatorInterfaceA
             manualPage_->PageShown();
         else if (shownPage_ == reportsPage_)
             reportsPage_->PageShown();
+        else if (shownPage_ == adminPage_)
+            adminPage_->PageShown();
     });
     shownPage_ = runPage_;
     runPage_->tab().Initialize();
@@ -196,6 +206,8 @@ bool COperatorInterfaceDlg::ExitWindow() {
     VAppExit();
     if (shownPage_ == equipmentPage_) {
         equipmentPage_->PageLeft();
+    } else if (shownPage_ == adminPage_) {
+        adminPage_->PageLeft();
     } else if (shownPage_ == manualPage_) {
         manualPage_->tab().FormToTestInfo();
     } else {

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "admin_commands.h"
 #include "mapping_commands.h"
 #include "operatordb/database.h"
 #include "operatordb/db_error.h"
@@ -27,7 +28,7 @@ const std::string kUsage = std::string("usage: instrdb init FILE\n"
                                        "       instrdb sql FILE \"JET SQL\"\n"
                                        "       instrdb query FILE NAME [Param=Value]...\n"
                                        "       instrdb filter FILE PLAN VARIANT MODEL INSTANCE\n") +
-                           kMappingUsage;
+                           kMappingUsage + kAdministrationUsage;
 
 // Creates a new database file and fills it; a file this call created is removed again
 // when filling fails, so that no half-made file is left behind.
@@ -177,6 +178,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             Filter(args[1], {args.begin() + 2, args.end()}, out);
         } else if (int status = 0; RunMappingCommand(args, out, status)) {
             return status;
+        } else if (IsAdministrationCommand(command)) {
+            return RunAdministration(args, out, err);
         } else {
             throw UsageError("unknown command " + command);
         }

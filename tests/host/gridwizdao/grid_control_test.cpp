@@ -186,6 +186,34 @@ TEST_F(GridTest, OnlyTheRowsOfOneTableWithPlainColumnsCanBeEdited) {
     EXPECT_NE(Error().find("it groups or combines rows"), std::string::npos);
 }
 
+TEST_F(GridTest, AQueryOverASavedQueryWritesThroughToItsTable) {
+    db->SaveQuery({"qry_Points", "Instance_ID Long",
+                   "SELECT Parameter AS Name, Point FROM [qry_CalData] WHERE Point > 1 ORDER BY Point DESC"});
+    db->SaveQuery({"qry_Nested", "Instance_ID Long", "SELECT p.Name, p.Point FROM qry_Points AS p"});
+    db->SaveQuery({"qry_Starred", "Instance_ID Long", "SELECT * FROM qry_Points"});
+    db->SaveQuery({"qry_Sums", "Instance_ID Long",
+                   "SELECT Point, Nominal + Correction AS Corrected FROM DeviceInstance_CalData"
+                   " WHERE InstanceID = :Instance_ID"});
+    db->SaveQuery({"qry_OverComputed", "Instance_ID Long", "SELECT Point FROM qry_Sums"});
+    for (const char* query : {"qry_Points", "qry_Nested"}) {
+        ASSERT_EQ(Show(query, "1", true), S_OK) << query << ": " << Error();
+        EXPECT_EQ(Rows(), 2);
+        EXPECT_EQ(Cell(0, 0), std::string(query) == "qry_Points" ? "DCI 1 A" : "DCI 1 A (Points)");
+        ASSERT_EQ(grid->SetCellText(0, 0, Bstr("DCI 1 A (" + std::string(query + 4) + ")").get()), S_OK);
+        ASSERT_EQ(grid->Save(), S_OK) << Error();
+    }
+    EXPECT_EQ(Stored("SELECT Parameter FROM DeviceInstance_CalData WHERE InstanceID = 1 AND Point = 3"),
+              Value("DCI 1 A (Nested)"));
+    EXPECT_EQ(Stored("SELECT count(*) FROM DeviceInstance_CalData WHERE Parameter LIKE '%(%'"), Value(1));
+
+    EXPECT_TRUE(FAILED(Show("qry_Starred", "1", true)));
+    EXPECT_NE(Error().find("it selects every column of the query 'qry_Points'"), std::string::npos);
+    EXPECT_TRUE(FAILED(Show("qry_OverComputed", "1", true)));
+    EXPECT_NE(Error().find("the query 'qry_Sums' it reads cannot be edited: its column 2 is computed"),
+              std::string::npos);
+    EXPECT_EQ(Rows(), 3) << "the rows are still shown";
+}
+
 TEST_F(GridTest, ManyRowsReachTheViewInBatchesAndRowsTakeColours) {
     for (int point = 10; point < 610; ++point)
         db->Execute(
@@ -207,6 +235,55 @@ TEST_F(GridTest, ManyRowsReachTheViewInBatchesAndRowsTakeColours) {
     EXPECT_EQ(model->data(model->index(599, 2), Qt::ForegroundRole).value<QBrush>().color(),
               QColor(Qt::white));
     EXPECT_FALSE(model->data(model->index(0, 2), Qt::BackgroundRole).isValid());
+}
+
+TEST_F(GridTest, SortedRowsKeepTheirEditsAndAreSavedToTheirOwnTableRows) {
+    ASSERT_EQ(Show("qry_CalData", "1", true), S_OK) << Error();
+    QAbstractItemModel* model = ViewModel();
+    QPersistentModelIndex volts(model->index(1, 1));             // "DCV 100 V"
+    ASSERT_EQ(grid->SetCellText(0, 3, Bstr("0.5").get()), S_OK); // point 1
+    model->sort(1, Qt::DescendingOrder);
+    EXPECT_EQ(Cell(0, 1), "DCV 100 V");
+    EXPECT_EQ(Cell(2, 1), "DCI 1 A");
+    EXPECT_EQ(volts.row(), 0) << "persistent cells follow their rows";
+    EXPECT_EQ(Cell(1, 3), "0.5") << "the edit moved with point 1";
+    ASSERT_EQ(grid->SortByColumn(2, VARIANT_FALSE), S_OK); // nominal 1, 10, 100: numbers by value
+    EXPECT_EQ(Cell(0, 0), "3");
+    EXPECT_EQ(Cell(2, 0), "2");
+    ASSERT_EQ(grid->SetCellText(2, 4, Bstr("0.25").get()), S_OK); // point 2
+    ASSERT_EQ(grid->Save(), S_OK) << Error();
+    EXPECT_EQ(Stored("SELECT Correction FROM DeviceInstance_CalData WHERE InstanceID = 1 AND Point = 1"),
+              Value(0.5));
+    EXPECT_EQ(Stored("SELECT Uncertainty FROM DeviceInstance_CalData WHERE InstanceID = 1 AND Point = 2"),
+              Value(0.25));
+    ASSERT_EQ(grid->Refresh(), S_OK);
+    EXPECT_EQ(Cell(0, 0), "1") << "a refresh reads the query's order again";
+    EXPECT_EQ(grid->SortByColumn(9, VARIANT_FALSE), E_INVALIDARG);
+}
+
+TEST_F(GridTest, RowsWithoutAssignmentAreDrawnRedThroughSortsAndRefreshes) {
+    ASSERT_EQ(grid->SetParameter(Bstr("TestStation_ID").get(), Bstr("2").get()), S_OK);
+    ASSERT_EQ(grid->SetParameter(Bstr("TestPlan_ID").get(), Bstr("1").get()), S_OK);
+    ASSERT_EQ(grid->SetQuery(Bstr("qry_GUI_DSGs_for_TPA_STA").get()), S_OK);
+    ASSERT_EQ(grid->Refresh(), S_OK) << Error();
+    ASSERT_EQ(grid->SetEmptyRowColors(2, 3, 16777215, 255), S_OK);
+    QAbstractItemModel* model = ViewModel();
+    auto background = [&](int row) {
+        return model->data(model->index(row, 1), Qt::BackgroundRole);
+    };
+    EXPECT_FALSE(background(0).isValid()) << "the DC Calibrator is assigned at the Service Bench";
+    EXPECT_EQ(background(1).value<QBrush>().color(), QColor(Qt::red));
+    EXPECT_EQ(model->data(model->index(2, 3), Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::white));
+
+    model->sort(1, Qt::DescendingOrder);
+    EXPECT_EQ(model->data(model->index(2, 1)).toString(), "DC Calibrator");
+    EXPECT_FALSE(background(2).isValid());
+    EXPECT_TRUE(background(0).isValid());
+    db->Execute("INSERT INTO TestPlan_uses_Instances VALUES (2, 1, 'Input Scanner', 3)");
+    ASSERT_EQ(grid->Refresh(), S_OK);
+    EXPECT_FALSE(background(2).isValid()) << "the scanner is assigned now";
+    EXPECT_TRUE(background(1).isValid());
+    EXPECT_EQ(grid->SetEmptyRowColors(3, 2, 0, 0), E_INVALIDARG);
 }
 
 TEST_F(GridTest, WhatItCannotShowIsExplained) {

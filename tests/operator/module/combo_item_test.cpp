@@ -17,6 +17,7 @@ TEST(ComboItem, NameAndIdComeBackFromTheEncodedText) {
     EXPECT_EQ(ItemId("Demo Bench 12"), -1);
     EXPECT_EQ(ItemId(EncodeItem("", 7)), -1); // the last blank sits at position 134
     EXPECT_EQ(ItemName("plain"), "plain");
+    EXPECT_EQ(ItemName(" --ALL--"), " --ALL--");
 }
 
 TEST(ComboItem, ListsKeepOneOfEachEntryAndSelectByPrefix) {

@@ -65,6 +65,15 @@ struct IGridControl : IUnknown {
     virtual HRESULT SetCellText(LONG row, LONG column, BSTR text) = 0;
     // Draws a row in these colours until the next Refresh.
     virtual HRESULT SetRowColors(LONG row, LONG foreground, LONG background) = 0;
+    // Orders the rows by a column's values (numbers by value, texts without regard to
+    // case, empty cells first), edits and row colours staying with their rows, until the
+    // next Refresh reads them in the query's order again. A click on a column's header
+    // in the view does the same.
+    virtual HRESULT SortByColumn(LONG column, VARIANT_BOOL descending) = 0;
+    // Rows whose cells in the columns first..last are all empty are drawn in these
+    // colours (rows given their own keep them), after every Refresh and sort too.
+    virtual HRESULT SetEmptyRowColors(LONG firstColumn, LONG lastColumn, LONG foreground,
+                                      LONG background) = 0;
 };
 
 } // namespace corvid::gridwizdao

@@ -64,6 +64,12 @@ enum class CalibrationStatus { Good = 0, DueSoon = 1, Overdue = 2 };
 bool LoadEquipmentItem(Database& db, EquipmentItem& item, int32_t testPlan, int32_t dsg, int32_t model,
                        int32_t instance, const std::string& serialNumber);
 
+// The items of many instances at once, as LoadEquipmentItem (testPlan, dsg, -1, instance,
+// "") loads each, for (dsg, instance) pairs with instance >= 0; in the order given.
+std::vector<EquipmentItem>
+LoadEquipmentItems(Database& db, int32_t testPlan,
+                   const std::vector<std::pair<int32_t, int32_t>>& dsgsAndInstances);
+
 enum class InterfaceSource { InUse = 1, Standing = 2 };
 // Reads the item's communication settings for its interfaceType; true when the model's
 // defaults had to be used.

@@ -16,6 +16,8 @@ struct WindowState {
     std::string reportsDirectory;
     // The Reports tab lists its files again when next shown.
     bool reportsListStale = false;
+    // This plug-in instance set the database's shared administrator flag (cleared at unload).
+    bool administratorLoggedIn = false;
 };
 
 // The run events of the page that started a run.

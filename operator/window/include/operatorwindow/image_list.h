@@ -3,6 +3,7 @@
 // calibration states.
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     // 3 x the icon's position in the table + state (0, 1, 2); an identifier not in the
     // table gives the state itself.
     static int IndexOf(int iconId, int state);
+    // The image of IndexOf as an icon; empty when there is none.
+    QIcon Icon(int iconId, int state) const;
     const std::vector<QImage>& images() const { return images_; }
 
 private:

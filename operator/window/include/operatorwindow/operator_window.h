@@ -1,7 +1,6 @@
 // COperatorInterfaceDlg: the operator window. A menu (File: the test information file
 // and Exit; Help: contents and the About boxes) over five pages in their fixed order;
-// the Run, Manual Test Selection, Equipment Selection and Test Reports pages; the
-// Administration page shows what it will hold.
+// the Run, Manual Test Selection, Equipment Selection, Test Reports and Administration pages.
 #pragma once
 
 #include "operatormodule/operator_app.h"
@@ -18,6 +17,7 @@ class QTabWidget;
 
 namespace corvid::operatorwindow {
 
+class AdminPage;
 class EquipmentPage;
 class ManualPage;
 class ReportsPage;
@@ -37,6 +37,8 @@ public:
     EquipmentPage& equipmentPage() { return *equipmentPage_; }
     ManualPage& manualPage() { return *manualPage_; }
     ReportsPage& reportsPage() { return *reportsPage_; }
+    // The Administration page; its Add/Map Equipment... opens what AdminPage::SetMappingDialog is given.
+    AdminPage& adminPage() { return *adminPage_; }
     QTabWidget& pages() { return *pages_; }
     QMenu& fileMenu() { return *fileMenu_; }
     // The path of the current test information file ("" before one was opened or saved).
@@ -70,6 +72,7 @@ private:
     EquipmentPage* equipmentPage_ = nullptr;
     ManualPage* manualPage_ = nullptr;
     ReportsPage* reportsPage_ = nullptr;
+    AdminPage* adminPage_ = nullptr;
     QWidget* shownPage_ = nullptr; // the page current before a change
     QMenu* fileMenu_ = nullptr;
     QString testInfoPath_;
