@@ -124,6 +124,7 @@ bool CDatabaseOutputManager::Initialize(const CTestInfo& info, bool limited) {
     stored_ = false;
     testIds_.clear();
     equipment_.clear();
+    requirements_.reset();
     bool ready = Guarded("Access data manager errors", "Initialize", [&] {
         if (!data_)
             Check(com::CreateInstance(CLSID_AccessDataManager, nullptr, IAccessDataManager::iid,
@@ -304,26 +305,43 @@ bool CDatabaseOutputManager::PutTestEquipInfo(int32_t testId) {
 }
 
 // The equipment rows of a test: each assignment at the station of a group the test needs.
+// The selection's requirements and the station's assignments are read at the run's first
+// test and kept for the run.
 std::vector<CDatabaseOutputManager::EquipmentRow> CDatabaseOutputManager::EquipmentOf(int32_t testId) {
-    DB_TestRequiresDSGs groups(db_);
-    groups.SetFilter(Format("TestPlanID = %d AND TestVariantID= %d AND UUTInstanceID=%d AND TestID = %d",
-                            info_.testPlanId, info_.variantId, info_.UUTInstanceID, testId));
-    groups.Open(OpenMode::ReadOnly);
-    DB_TestInstanceUsage usage(db_);
-    usage.SetFilter(Format("TestStationID = %d AND TestPlanID = %d", info_.stationId, info_.testPlanId));
-    usage.Open(OpenMode::ReadOnly);
+    if (!requirements_)
+        LoadRequirements();
     std::vector<EquipmentRow> rows;
-    for (; !groups.IsEOF(); groups.MoveNext()) {
-        for (usage.MoveFirst(); !usage.IsEOF(); usage.MoveNext()) {
-            if (strcasecmp(usage.DeviceSubstitutionGroup.c_str(), groups.Name.c_str()) != 0)
+    auto needed = requirements_->find(testId);
+    if (needed == requirements_->end())
+        return rows;
+    for (const Requirement& group : needed->second) {
+        for (const auto& [groupName, instance] : assignments_) {
+            if (strcasecmp(groupName.c_str(), group.name.c_str()) != 0)
                 continue;
-            EquipmentRow row = Equipment(groups.DSGID, usage.DeviceInstanceID);
-            row.dsgName = groups.Name;
-            row.dsgDescription = groups.Description;
+            EquipmentRow row = Equipment(group.dsg, instance);
+            row.dsgName = group.name;
+            row.dsgDescription = group.description;
             rows.push_back(std::move(row));
         }
     }
     return rows;
+}
+
+void CDatabaseOutputManager::LoadRequirements() {
+    std::map<int32_t, std::vector<Requirement>> requirements;
+    DB_TestRequiresDSGs groups(db_);
+    groups.SetFilter(Format("TestPlanID = %d AND TestVariantID= %d AND UUTInstanceID=%d", info_.testPlanId,
+                            info_.variantId, info_.UUTInstanceID));
+    groups.Open(OpenMode::ReadOnly);
+    for (; !groups.IsEOF(); groups.MoveNext())
+        requirements[groups.TestID].push_back({groups.DSGID, groups.Name, groups.Description});
+    DB_TestInstanceUsage usage(db_);
+    usage.SetFilter(Format("TestStationID = %d AND TestPlanID = %d", info_.stationId, info_.testPlanId));
+    usage.Open(OpenMode::ReadOnly);
+    assignments_.clear();
+    for (; !usage.IsEOF(); usage.MoveNext())
+        assignments_.emplace_back(usage.DeviceSubstitutionGroup, usage.DeviceInstanceID);
+    requirements_ = std::move(requirements);
 }
 
 // An instance's model, serial and trace numbers and calibration dates, read once per run.

@@ -92,7 +92,14 @@ private:
     bool PutUniqueID();
     bool PutTestingDetails(bool limited);
     std::optional<std::string> PlanVersion();
+    // A group a test needs.
+    struct Requirement {
+        int32_t dsg;
+        std::string name, description;
+    };
+
     std::vector<EquipmentRow> EquipmentOf(int32_t testId);
+    void LoadRequirements();
     EquipmentRow Equipment(int32_t dsg, int32_t instance);
     void SetField(const char* column, const com::Variant& value);
     void SetText(const char* column, const std::string& value); // only when not empty
@@ -111,8 +118,10 @@ private:
     int overallResult_ = 0;
     CTestInfo info_;
     std::map<std::string, int32_t> testIds_;
-    std::map<std::pair<int32_t, int32_t>, EquipmentRow> equipment_; // by (DSG, instance)
-    bool stored_ = false;                                           // the run's header rows are stored
+    std::map<std::pair<int32_t, int32_t>, EquipmentRow> equipment_;           // by (DSG, instance)
+    std::optional<std::map<int32_t, std::vector<Requirement>>> requirements_; // by test ID
+    std::vector<std::pair<std::string, int32_t>> assignments_;                // group name, instance
+    bool stored_ = false; // the run's header rows are stored
     std::vector<std::string> exported_;
 };
 
