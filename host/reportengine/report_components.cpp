@@ -74,7 +74,7 @@ public:
             std::string path = Text(templatePath), database = Text(databasePath);
             title_ = Text(title);
             if (database.empty()) {
-                exported_ = ReadExportedHtml(path);
+                exported_ = ReadExportedDocument(path);
                 return;
             }
             template_ = LoadTemplate(path);
@@ -87,15 +87,15 @@ public:
     }
 
     HRESULT Preview() override {
-        return Run([&] { PreviewReport(Html(), title_); });
+        return Run([&] { PreviewReport(Document(), title_); });
     }
 
     HRESULT Export(BSTR outputPath) override {
-        return Run([&] { ExportPdf(Html(), title_, Text(outputPath)); });
+        return Run([&] { ExportPdf(Document(), title_, Text(outputPath)); });
     }
 
     HRESULT Print() override {
-        return Run([&] { PrintReport(Html(), title_, printer_); });
+        return Run([&] { PrintReport(Document(), title_, printer_); });
     }
 
     HRESULT Initialize() override {
@@ -128,18 +128,18 @@ private:
         parameters_.clear();
     }
 
-    std::string Html() {
+    ReportDocument Document() {
         if (exported_)
             return *exported_;
         if (!template_ || !results_)
             throw std::runtime_error("No report is open");
-        return RenderReport(*template_, *results_, parameters_, title_);
+        return BuildReport(*template_, *results_, parameters_, title_);
     }
 
     std::string title_;
     std::optional<ReportTemplate> template_;
     std::unique_ptr<operatordb::Database> results_;
-    std::optional<std::string> exported_;
+    std::optional<ReportDocument> exported_;
     ReportParameters parameters_;
     PrinterChoice printer_;
 };

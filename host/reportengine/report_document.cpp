@@ -1,5 +1,7 @@
 #include "report_document.h"
 
+#include "page_painter.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +11,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QTextBrowser>
-#include <QTextDocument>
 #include <QVBoxLayout>
 #include <cstdio>
 #include <stdexcept>
@@ -25,8 +26,8 @@ QString Q(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The XMP packet of a report: its title and, compressed, the page it shows.
-QByteArray Metadata(const std::string& html, const std::string& title) {
+// The XMP packet of a report: its title and, compressed, the document it shows.
+QByteArray Metadata(const ReportDocument& document, const std::string& title) {
     QByteArray escapedTitle = Q(title).toHtmlEscaped().toUtf8();
     return "<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
@@ -35,7 +36,7 @@ QByteArray Metadata(const std::string& html, const std::string& title) {
            "xmlns:corvid=\"urn:corvid:report:1\">\n"
            "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">" +
            escapedTitle + "</rdf:li></rdf:Alt></dc:title>\n" + kOpen +
-           qCompress(QByteArray::fromStdString(html), 9).toBase64() + kClose +
+           qCompress(QByteArray::fromStdString(ToJson(document)), 9).toBase64() + kClose +
            "\n</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"w\"?>";
 }
 
@@ -54,10 +55,11 @@ void EnsureGuiApplication() {
     (void)application;
 }
 
-void ExportPdf(const std::string& html, const std::string& title, const std::string& path) {
+void ExportPdf(const ReportDocument& document, const std::string& title, const std::string& path) {
     EnsureGuiApplication();
     QString target = Q(path);
     QString temporary = target + ".part" + QString::number(::getpid());
+    bool painted = false;
     {
         QFile probe(temporary);
         if (!probe.open(QIODevice::WriteOnly))
@@ -70,12 +72,11 @@ void ExportPdf(const std::string& html, const std::string& title, const std::str
         writer.setCreator("Corvid report engine");
         writer.setPageSize(QPageSize(QPageSize::Letter));
         writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-        writer.setDocumentXmpMetadata(Metadata(html, title));
-        QTextDocument document;
-        document.setHtml(Q(html));
-        document.print(&writer);
+        writer.setDocumentXmpMetadata(Metadata(document, title));
+        writer.setResolution(300);
+        painted = PaintReport(document, title, writer);
     }
-    if (QFileInfo(temporary).size() == 0) {
+    if (!painted || QFileInfo(temporary).size() == 0) {
         QFile::remove(temporary);
         throw std::runtime_error("The report " + path + " could not be written");
     }
@@ -85,7 +86,7 @@ void ExportPdf(const std::string& html, const std::string& title, const std::str
     }
 }
 
-std::string ReadExportedHtml(const std::string& path) {
+ReportDocument ReadExportedDocument(const std::string& path) {
     QFile file(Q(path));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The report " + path +
@@ -96,13 +97,15 @@ std::string ReadExportedHtml(const std::string& path) {
     if (close < 0)
         throw std::runtime_error(path + " is not a report exported by this report engine");
     QByteArray packed = QByteArray::fromBase64(data.mid(open + kOpen.size(), close - open - kOpen.size()));
-    QByteArray html = qUncompress(packed);
-    if (html.isEmpty())
+    QByteArray json = qUncompress(packed);
+    try {
+        return FromJson(json.toStdString());
+    } catch (const std::exception&) {
         throw std::runtime_error("The report " + path + " is damaged");
-    return html.toStdString();
+    }
 }
 
-void PrintReport(const std::string& html, const std::string& title, const PrinterChoice& choice) {
+void PrintReport(const ReportDocument& document, const std::string& title, const PrinterChoice& choice) {
     EnsureGuiApplication();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(Q(title));
@@ -117,14 +120,11 @@ void PrintReport(const std::string& html, const std::string& title, const Printe
         throw std::runtime_error("The printer " +
                                  (choice.device.empty() ? std::string("(default)") : choice.device) +
                                  " cannot be used");
-    QTextDocument document;
-    document.setHtml(Q(html));
-    document.print(&printer);
-    if (printer.printerState() == QPrinter::Error)
+    if (!PaintReport(document, title, printer) || printer.printerState() == QPrinter::Error)
         throw std::runtime_error("The report could not be printed");
 }
 
-void PreviewReport(const std::string& html, const std::string& title) {
+void PreviewReport(const ReportDocument& document, const std::string& title) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw std::runtime_error("A report can be previewed only in a program with windows");
     auto* window = new QWidget;
@@ -133,7 +133,7 @@ void PreviewReport(const std::string& html, const std::string& title) {
     window->setWindowTitle(Q(title));
     auto* layout = new QVBoxLayout(window);
     auto* view = new QTextBrowser(window);
-    view->setHtml(Q(html));
+    view->setHtml(Q(ToHtml(document)));
     layout->addWidget(view);
     window->resize(820, 1000);
     window->show();

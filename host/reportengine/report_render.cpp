@@ -43,41 +43,34 @@ std::string ColumnOf(const std::vector<std::string>& columns, const ReportTempla
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-class Renderer {
+class Builder {
 public:
-    Renderer(const ReportTemplate& report, Database& db, std::string uniqueId)
+    Builder(const ReportTemplate& report, Database& db, std::string uniqueId)
         : report_(report), db_(db), uniqueId_(std::move(uniqueId)) {}
 
-    std::string Render(const std::string& title) {
-        html_ = "<html><head><meta charset=\"utf-8\"><title>" + EscapeHtml(title) + "</title></head><body>";
-        html_ +=
-            "<h2 align=\"center\">" + EscapeHtml(report_.title.empty() ? title : report_.title) + "</h2>";
-        bool inFields = false;
+    ReportDocument Build(const std::string& title) {
+        document_.title = report_.title.empty() ? title : report_.title;
         for (const TemplateItem& item : report_.items) {
-            bool field = item.kind == TemplateItem::Kind::Field;
-            if (field != inFields)
-                html_ += field ? "<table cellspacing=\"0\" cellpadding=\"2\">" : "</table>";
-            inFields = field;
             switch (item.kind) {
             case TemplateItem::Kind::Field:
-                html_ += "<tr><td><b>" + EscapeHtml(item.label) + ":</b></td><td>" +
-                         EscapeHtml(FormatValue(Detail(item.line, item.column), item.format)) + "</td></tr>";
+                if (document_.blocks.empty() || document_.blocks.back().kind != ReportBlock::Kind::Fields)
+                    document_.blocks.push_back({ReportBlock::Kind::Fields, {}, {}, {}, {}});
+                document_.blocks.back().fields.emplace_back(
+                    item.label, FormatValue(Detail(item.line, item.column), item.format));
                 break;
             case TemplateItem::Kind::Flag:
                 if (Detail(item.line, item.column).AsBool())
-                    html_ += "<p><b>" + EscapeHtml(item.label) + "</b></p>";
+                    document_.blocks.push_back({ReportBlock::Kind::Notice, {}, item.label, {}, {}});
                 break;
             case TemplateItem::Kind::Text:
-                html_ += "<p>" + EscapeHtml(item.label) + "</p>";
+                document_.blocks.push_back({ReportBlock::Kind::Paragraph, {}, item.label, {}, {}});
                 break;
             case TemplateItem::Kind::Table:
                 Table(item);
                 break;
             }
         }
-        if (inFields)
-            html_ += "</table>";
-        return html_ + "</body></html>";
+        return std::move(document_);
     }
 
 private:
@@ -96,69 +89,36 @@ private:
     void Table(const TemplateItem& item) {
         std::string table = TableOf(db_, report_, item.line, item.column);
         std::vector<std::string> columns = db_.ColumnsOf(table).value_or(std::vector<std::string>{});
+        ReportBlock block{ReportBlock::Kind::Table, {}, item.label, {}, {}};
         std::string select;
-        for (const TemplateColumn& column : item.columns)
+        for (const TemplateColumn& column : item.columns) {
             select += (select.empty() ? "" : ", ") +
                       Quoted(ColumnOf(columns, report_, column.line, table, column.column));
+            block.headings.push_back(column.heading);
+        }
         std::string order =
             item.order.empty() ? "rowid" : Quoted(ColumnOf(columns, report_, item.line, table, item.order));
         operatordb::Recordset rows = db_.OpenRecordset("SELECT " + select + " FROM " + Quoted(table) +
                                                            " WHERE UniqueID = :id ORDER BY " + order,
                                                        {{"id", Value(uniqueId_)}});
-        html_ += "<h3>" + EscapeHtml(item.label) + "</h3>";
-        html_ += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\"><thead><tr>";
-        for (const TemplateColumn& column : item.columns)
-            html_ += "<th align=\"left\">" + EscapeHtml(column.heading) + "</th>";
-        html_ += "</tr></thead>";
         for (; !rows.IsEOF(); rows.MoveNext()) {
-            html_ += "<tr>";
+            std::vector<std::string> row;
             for (size_t i = 0; i < item.columns.size(); ++i)
-                html_ += "<td>" +
-                         EscapeHtml(FormatValue(rows.GetValue(static_cast<int>(i)), item.columns[i].format)) +
-                         "</td>";
-            html_ += "</tr>";
+                row.push_back(FormatValue(rows.GetValue(static_cast<int>(i)), item.columns[i].format));
+            block.rows.push_back(std::move(row));
         }
-        html_ += "</table>";
+        document_.blocks.push_back(std::move(block));
     }
 
     const ReportTemplate& report_;
     Database& db_;
     std::string uniqueId_;
-    std::string html_;
+    ReportDocument document_;
     std::optional<operatordb::Recordset> details_;
     std::vector<std::string> detailColumns_;
 };
 
 } // namespace
-
-std::string EscapeHtml(const std::string& text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '\n':
-            escaped += "<br>";
-            break;
-        case '\r':
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
 
 std::string FormatValue(const Value& value, ValueFormat format) {
     switch (format) {
@@ -193,10 +153,15 @@ std::string FormatValue(const Value& value, ValueFormat format) {
     return value.AsText();
 }
 
+ReportDocument BuildReport(const ReportTemplate& report, Database& results,
+                           const ReportParameters& parameters, const std::string& title) {
+    auto id = parameters.find("UniqueID");
+    return Builder(report, results, id == parameters.end() ? std::string() : id->second).Build(title);
+}
+
 std::string RenderReport(const ReportTemplate& report, Database& results, const ReportParameters& parameters,
                          const std::string& title) {
-    auto id = parameters.find("UniqueID");
-    return Renderer(report, results, id == parameters.end() ? std::string() : id->second).Render(title);
+    return ToHtml(BuildReport(report, results, parameters, title));
 }
 
 } // namespace corvid::reportengine
