@@ -207,7 +207,8 @@ private:
 } // namespace
 
 bool PaintReport(const ReportDocument& document, const std::string& name, QPagedPaintDevice& device) {
-    PageWriter writer(device, name);
+    // The footers name the report by its file, not its whole path.
+    PageWriter writer(device, name.substr(name.rfind('/') + 1));
     if (!writer.Begin())
         return false;
     writer.Title(document.title);

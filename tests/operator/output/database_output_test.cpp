@@ -1,5 +1,6 @@
 #include "results_fixture.h"
 
+#include <chrono>
 #include <memory>
 #include <sqlite3.h>
 
@@ -130,6 +131,34 @@ TEST_F(DatabaseOutput, ADatabaseLockedByAnotherStationIsReportedAfterWaiting) {
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_NE(prompt.boxes[0].find("locked"), std::string::npos) << prompt.boxes[0];
     EXPECT_EQ(Rows("SELECT count(*) FROM __sys_tblUniqueIds"), std::vector<std::string>{"0"});
+}
+
+TEST_F(DatabaseOutput, StationsStoringAtOnceEachKeepEveryRowOfTheirRuns) {
+    // Each station is a process of its own with its own connections.
+    auto startStation = [&](const std::string& serial) {
+        return corvid::testing::ChildProcess::Fork([&, serial] {
+            Database instruments(file);
+            RecordingOutputPrompt boxes;
+            CDatabaseOutputManager station(instruments, boxes);
+            station.SetResultsDatabase(resultsFile.string(), reports.string());
+            CTestInfo run = info;
+            run.SerialNumber = serial;
+            bool stored = station.Initialize(run, false);
+            for (int i = 0; i < 40 && stored; ++i)
+                for (const char* test : {"DC Voltage", "DC Current", "Frequency"})
+                    stored = station.PutTestResult(test, 3);
+            stored = stored && station.UpdateTestPlanResult(3);
+            return stored && boxes.boxes.empty() ? 0 : 1;
+        });
+    };
+    auto first = startStation("SN-A");
+    auto second = startStation("SN-B");
+    EXPECT_EQ(first.Wait(std::chrono::seconds(60)), 0);
+    EXPECT_EQ(second.Wait(std::chrono::seconds(60)), 0);
+    EXPECT_EQ(Rows("SELECT UniqueID, count(*) FROM __sys_tblTests GROUP BY UniqueID ORDER BY UniqueID"),
+              (std::vector<std::string>{"SN-A_061524_143005|120", "SN-B_061524_143005|120"}));
+    EXPECT_EQ(Rows("SELECT count(*) FROM __sys_tblTestingDetails WHERE OverAllResult = 3"),
+              std::vector<std::string>{"2"});
 }
 
 TEST_F(DatabaseOutput, MissingTemplatesAreNamedAndBlockTheRun) {
