@@ -115,6 +115,25 @@ TEST_F(ReportComponents, ExportsAPdfThatOpensAgainForPrinting) {
     preview->close();
 }
 
+TEST_F(ReportComponents, ALongTableContinuesOnPagesThatRepeatItsHeadingRow) {
+    std::string rows = "BEGIN;";
+    for (int i = 2; i <= 150; ++i)
+        rows += "INSERT INTO __sys_tblTests VALUES ('SN1_061524_143005', " + std::to_string(i) + ", 'Point " +
+                std::to_string(i) + "', 3);";
+    operatordb::Database(results).ExecuteNative(rows + "COMMIT;");
+    ASSERT_EQ(OpenRun("detail.rpt", "SN1_061524_143005"), S_OK) << Error();
+    auto exported = dir / "long.rpt";
+    ASSERT_EQ(engine->Export(Bstr(exported.string()).get()), S_OK) << Error();
+    std::string text = PdfText(exported);
+    size_t secondPage = text.find('\f');
+    ASSERT_NE(secondPage, std::string::npos) << text;
+    std::string second = text.substr(secondPage, text.find('\f', secondPage + 1) - secondPage);
+    EXPECT_NE(second.find("Test "), std::string::npos) << second; // the heading row again
+    EXPECT_NE(second.find("Result"), std::string::npos) << second;
+    EXPECT_NE(second.find("Page 2"), std::string::npos) << second;
+    EXPECT_NE(text.find("Point 150"), std::string::npos);
+}
+
 TEST_F(ReportComponents, WhatCannotBeRenderedIsRefusedWithItsReason) {
     std::ofstream(dir / "broken.rpt") << "title \"x\"\n\nfield Result OverAllResult\n";
     EXPECT_TRUE(FAILED(OpenRun("broken.rpt", "SN1_061524_143005")));
