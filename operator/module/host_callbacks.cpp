@@ -17,7 +17,6 @@ using operatortabs::kIndeterminate;
 using operatortabs::kPassed;
 
 constexpr const char* kGlobals = "TestPlanGlobals";
-const std::string kRule(85, '_');
 
 UtaHandle Global(const char* name) {
     return UtaTableRegFindData(name, 1, kGlobals, 1);
@@ -46,17 +45,6 @@ void Guarded(const char* where, Work&& work) {
     } catch (...) {
         operatortabs::LogRunError(app->paths().outputPath, nullptr, where);
     }
-}
-
-void OpenTextReports(COperatorInterfaceApp& app) {
-    auto& info = app.testInfo();
-    if (app.textReports().Open(info, app.window().manualRun))
-        return;
-    std::string text = "The report files of this run could not be created in " + info.outputDirectory +
-                       ".\nCheck that the output directory exists and may be written.";
-    operatortabs::LogRunError(app.paths().outputPath, text.c_str(), "Text Reports - Error");
-    app.prompt().Show(text, operatorconfig::kApplicationTitle, platform::MsgButtons::Ok,
-                      platform::MsgIcon::Error);
 }
 
 std::string TestDataSource(COperatorInterfaceApp& app) {
@@ -95,8 +83,11 @@ void OnSequenceBegin() {
         app.services().setInSequence(true);
         if (auto* page = app.EventPage())
             page->OnSequenceBegin();
-        OpenTextReports(app);
-        PublishText("UniqueID", kTextUniqueId);
+        operatoroutput::ResultSink& sink = app.BeginRunSink();
+        sink.Begin(app.testInfo(), app.window().manualRun);
+        if (app.window().databaseOutput)
+            PublishText("ResultsDBName", app.databaseOutput().resultsDatabasePath());
+        PublishText("UniqueID", sink.UniqueID());
         PublishInteger("ApplyMeasurementUncertainty", app.testInfo().applyUncertainty);
         PublishText("TestDataDBName", TestDataSource(app));
         VGetTestsuiteHandle();
@@ -108,8 +99,8 @@ void OnTestBegin(VTestHandle test) {
         std::string name = VGetTestName(test);
         if (app.services().IsService(name))
             return;
-        PublishInteger("CurrentTestID", app.textReports().TestID(name));
-        VSendReportMsg((name + "\n").c_str());
+        PublishInteger("CurrentTestID", app.RunSink().TestID(name));
+        app.RunSink().TestBegan(name);
         if (auto* page = app.EventPage())
             page->OnTestBegin(name);
     });
@@ -123,12 +114,7 @@ void OnTestEnd(VTestHandle test) {
         app.services().setLastResultCode(code);
         if (service)
             return;
-        auto& reports = app.textReports();
-        std::string line = operatoroutput::SummaryResultLine(name, word);
-        reports.WriteSummary(line);
-        std::string message = line + (code == kAborted ? "\nTEST ABORTED\n" : "") + "\n" + kRule + "\n\n";
-        VSendReportMsg(message.c_str());
-        reports.Flush();
+        app.RunSink().TestEnded(name, code, word);
         if (auto* page = app.EventPage())
             page->OnTestEnd(name, code);
     });
@@ -138,7 +124,7 @@ void OnSequenceEnd(int result) {
     Guarded("Sequence End - Error", [result](COperatorInterfaceApp& app) {
         app.services().setInSequence(false);
         auto* page = app.EventPage();
-        app.textReports().Close(page ? page->OverallCode() : kAborted);
+        app.RunSink().End(page ? page->OverallCode() : kAborted);
         if (page)
             page->OnSequenceEnd(result);
     });
@@ -146,12 +132,12 @@ void OnSequenceEnd(int result) {
 
 unsigned char OnReportMessage(const char* text) {
     COperatorInterfaceApp* app = TheApp();
-    return app && text && app->textReports().WriteDetail(text) ? 1 : 0;
+    return app && text && app->RunSink().ReportMessage(text) ? 1 : 0;
 }
 
 unsigned char OnTraceMessage(const char* text) {
     COperatorInterfaceApp* app = TheApp();
-    return app && text && app->textReports().WriteTrace(text) ? 1 : 0;
+    return app && text && app->RunSink().TraceMessage(text) ? 1 : 0;
 }
 
 void RegisterHostCallbacks() {

@@ -338,7 +338,9 @@ int Operate(const OperateRequest& request) {
         operatortabs::StartOutcome outcome = tab.StartTestPlan();
         if (outcome != operatortabs::StartOutcome::Ran)
             return kOperateRefused;
-        PrintEvent({{"event", "reports"}, {"files", app->textReports().finalFiles()}});
+        PrintEvent({{"event", "reports"},
+                    {"files", app->window().databaseOutput ? app->databaseOutput().exportedReports()
+                                                           : app->textReports().finalFiles()}});
         tab.FormToTestInfo();
         operatoroutput::WriteTestInfo(app->paths().testPlanMain + "$$$.TestInfo", app->testInfo());
         return ExitStatus(tab.display().lastResult);

@@ -44,7 +44,19 @@ std::unique_ptr<COperatorInterfaceApp> COperatorInterfaceApp::Start(operatortabs
 COperatorInterfaceApp::COperatorInterfaceApp(operatortabs::Prompt& prompt, operatorconfig::ModulePaths paths,
                                              std::unique_ptr<operatordb::Database> db)
     : prompt_(&prompt), paths_(std::move(paths)), db_(std::move(db)),
-      textReports_(*db_, reportStream_, paths_.testPlanMain) {}
+      textReports_(*db_, reportStream_, paths_.testPlanMain), outputPrompt_(prompt),
+      databaseOutput_(*db_, outputPrompt_), textSink_(textReports_, reportStream_, prompt, paths_.outputPath),
+      databaseSink_(databaseOutput_, prompt), runSink_(&textSink_) {}
+
+operatoroutput::ResultSink& COperatorInterfaceApp::BeginRunSink() {
+    if (window_.databaseOutput) {
+        databaseOutput_.SetResultsDatabase(window_.resultsDatabasePath, window_.reportsDirectory);
+        runSink_ = &databaseSink_;
+    } else {
+        runSink_ = &textSink_;
+    }
+    return *runSink_;
+}
 
 COperatorInterfaceApp::~COperatorInterfaceApp() {
     // The shared flag this instance took is given back before the database closes.
@@ -58,13 +70,11 @@ COperatorInterfaceApp::~COperatorInterfaceApp() {
 }
 
 operatortabs::ModuleContext COperatorInterfaceApp::Context(operatortabs::Prompt& prompt) {
-    // The results database sink is not part of this installation: a model that asks for
-    // formatted reports cannot be tested until it is.
-    auto databaseOutputReady = [&prompt] {
-        prompt.Notify(
-            "Formatted reports are not available at this station: the results database output is not "
-            "installed.\nSet the model's _SupportsCrystalReports key to \"No\" to test with text reports.");
-        return false;
+    // Before a run with database output: every report template the model's plan and
+    // variant name must be in the reports directory.
+    auto databaseOutputReady = [this, &prompt] {
+        OutputPromptAdapter output(prompt);
+        return operatoroutput::CheckReportTemplates(output, testInfo_, window_.reportsDirectory);
     };
     return {
         *db_,   paths_.testPlanMain, paths_.outputPath, paths_.inputDataSource, testInfo_, services_, window_,

@@ -2,6 +2,7 @@
 
 #include "operatordb/bindings_plans.h"
 #include "operatordb/lookups.h"
+#include "operatoroutput/run_names.h"
 #include "report_header.h"
 #include "text_format.h"
 
@@ -10,39 +11,8 @@
 #include <system_error>
 
 namespace corvid::operatoroutput {
-namespace {
 
 namespace fs = std::filesystem;
-
-// The run's start time as the file names carry it: "%m%d%y_%H%M%S".
-std::string FileStamp(std::time_t start) {
-    std::tm t = LocalTime(start);
-    return Format("%02d%02d%02d_%02d%02d%02d", t.tm_mon + 1, t.tm_mday, t.tm_year % 100, t.tm_hour, t.tm_min,
-                  t.tm_sec);
-}
-
-// A serial number as part of a file name: a '/' would name a directory instead.
-std::string FileNamePart(std::string text) {
-    for (char& c : text)
-        if (c == '/' || c == '\0')
-            c = '_';
-    return text;
-}
-
-const char* ResultSuffix(int overallCode) {
-    switch (overallCode) {
-    case 1:
-        return "_A";
-    case 2:
-        return "_F";
-    case 3:
-        return "_P";
-    default:
-        return "";
-    }
-}
-
-} // namespace
 
 CTextReportFiles::CTextReportFiles(operatordb::Database& db, ReportStream& stream, std::string testPlanMain)
     : db_(db), stream_(stream), testPlanMain_(std::move(testPlanMain)) {}
@@ -67,7 +37,7 @@ bool CTextReportFiles::Open(const CTestInfo& info, bool limited) {
 
 bool CTextReportFiles::OpenFiles(const CTestInfo& info) {
     const std::string base =
-        info.outputDirectory + "/" + FileNamePart(info.SerialNumber) + "_" + FileStamp(info.startTime);
+        info.outputDirectory + "/" + FileNamePart(info.SerialNumber) + "_" + RunStamp(info.startTime);
     summary_.path = base + ".sum";
     trace_.path = base + ".log";
     detail_.path = base + ".dtr";

@@ -34,4 +34,17 @@ grep -q '^DCV +10 V, 10 V range\|  DCV +10 V, 10 V range' "$dtr" || fail "no mea
     2> "$work/err2.txt" || fail "the second run failed: $(cat "$work/run2.txt" "$work/err2.txt")"
 [ "$(grep -c '"event":"test-end"' "$work/run2.txt")" -eq 3 ] || fail "Performance Check: $(cat "$work/run2.txt")"
 grep -q '^Operator:           Dee$' "$CORVID_HOME/TestPlan/\$\$\$.TestInfo" || fail "the fields were not kept"
+# The demo unit model switched to formatted reports (the Performance Check of the second
+# run again): the run is stored in the results database and its detail, summary and trace
+# reports are exported as PDF files.
+"$source/scripts/demo-station" "$bin" --formatted-reports > "$work/run3.txt" 2> "$work/err3.txt" ||
+    fail "the formatted run failed: $(cat "$work/run3.txt" "$work/err3.txt")"
+grep -q '"event":"sequence-end","overall":3' "$work/run3.txt" || fail "formatted run: $(cat "$work/run3.txt")"
+for kind in Detail Summary Trace; do
+    ls "$CORVID_HOME"/Output/LM-4065/LK4065-01123_*_${kind}_P.rpt > /dev/null || fail "no $kind report"
+done
+pdftotext "$(ls "$CORVID_HOME"/Output/LM-4065/LK4065-01123_*_Detail_P.rpt)" - | grep -q 'DC Voltage' ||
+    fail "the detail report lists no DC Voltage test"
+stored=$("$bin/instrdb" sql "$CORVID_HOME/Database/Results.mdb" "SELECT count(*) AS n FROM __sys_tblTests" | tail -1)
+[ "$stored" -eq 3 ] || fail "$stored tests stored in the results database (the Performance Check has 3)"
 echo "demo station: passed"

@@ -7,6 +7,7 @@
 #include "operatordb/demo_station.h"
 #include "operatordb/schema.h"
 #include "operatordb/test_filter.h"
+#include "results_command.h"
 #include "table_output.h"
 
 #include <cerrno>
@@ -25,6 +26,7 @@ using operatordb::FileMode;
 
 const std::string kUsage = std::string("usage: instrdb init FILE\n"
                                        "       instrdb demo FILE\n"
+                                       "       instrdb results FILE\n"
                                        "       instrdb sql FILE \"JET SQL\"\n"
                                        "       instrdb query FILE NAME [Param=Value]...\n"
                                        "       instrdb filter FILE PLAN VARIANT MODEL INSTANCE\n") +
@@ -165,6 +167,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         } else if (command == "demo") {
             need(2);
             Demo(args[1], LocalToday());
+        } else if (command == "results") {
+            need(2);
+            CreateResults(args[1]);
         } else if (command == "sql") {
             need(3);
             Sql(args[1], args[2], out);

@@ -6,6 +6,8 @@
 
 #include "operatorconfig/install_verification.h"
 #include "operatordb/database.h"
+#include "operatormodule/result_sinks.h"
+#include "operatoroutput/database_output_manager.h"
 #include "operatoroutput/test_info.h"
 #include "operatoroutput/text_report_files.h"
 #include "operatortabs/operator_state.h"
@@ -41,6 +43,12 @@ public:
     operatortabs::WindowState& window() { return window_; }
     operatortabs::Prompt& prompt() { return *prompt_; }
     operatoroutput::CTextReportFiles& textReports() { return textReports_; }
+    operatoroutput::CDatabaseOutputManager& databaseOutput() { return databaseOutput_; }
+    // At sequence begin: the sink the window's database-output switch names (the results
+    // database set up for the model's database and templates), kept until the sequence ends.
+    operatoroutput::ResultSink& BeginRunSink();
+    // The sink of the run in progress (the text files outside a run).
+    operatoroutput::ResultSink& RunSink() { return *runSink_; }
     // What a page needs to work with; prompt is the page's own (the window's or a console's).
     operatortabs::ModuleContext Context(operatortabs::Prompt& prompt);
 
@@ -63,6 +71,11 @@ private:
     operatortabs::WindowState window_;
     HostReportStream reportStream_;
     operatoroutput::CTextReportFiles textReports_;
+    OutputPromptAdapter outputPrompt_;
+    operatoroutput::CDatabaseOutputManager databaseOutput_;
+    TextResultSink textSink_;
+    DatabaseResultSink databaseSink_;
+    operatoroutput::ResultSink* runSink_;
     operatortabs::RunEvents* runPage_ = nullptr;
     operatortabs::RunEvents* manualPage_ = nullptr;
 };

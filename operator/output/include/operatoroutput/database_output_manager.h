@@ -16,24 +16,25 @@
 #pragma once
 
 #include "com/com_ptr.h"
+#include "com/variant.h"
 #include "operatordb/database.h"
 #include "operatoroutput/access_data_manager.h"
 #include "operatoroutput/output_prompt.h"
+#include "operatoroutput/run_names.h"
 #include "operatoroutput/test_info.h"
 
 #include <cstdint>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvid::operatoroutput {
 
 // The run's unique ID: "<serial number>_<start time as %m%d%y_%H%M%S>".
 std::string MakeUniqueID(const std::string& serialNumber, std::time_t startTime);
-
-// The report file suffix of an overall result code: "_A", "_F", "_P" or none.
-std::string ResultSuffix(int overallCode);
 
 // The three report templates of a model, plan and variant (template file names, empty
 // when not configured): keys model_plan_variant, + "_Summary", + "_Trace".
@@ -42,6 +43,9 @@ struct ReportTemplates {
 };
 // false (after the configuration component's message) when the names cannot be read.
 bool ReadReportTemplates(operatorconfig::Prompt& prompt, const CTestInfo& info, ReportTemplates& names);
+
+// Whether the template file is in the reports directory.
+bool TemplateExists(const std::string& reportsDirectory, const std::string& name);
 
 // The check before a run with database output: every configured template must exist in
 // the reports directory; each missing one is shown and blocks the run.
@@ -80,13 +84,29 @@ public:
     const std::vector<std::string>& exportedReports() const { return exported_; }
 
 private:
+    // One row of __sys_tblEquipInfo, without the run's and the test's IDs.
+    struct EquipmentRow {
+        std::string dsgName, dsgDescription, modelNumber, serialNumber, traceNumber, lastCal, calDue;
+    };
+
     bool PutUniqueID();
     bool PutTestingDetails(bool limited);
-    bool StoreTestRows(int32_t testId, const std::string& name, int code);
-    void WriteEquipmentRows(int32_t testId);
-    void WriteTestingDetails(bool limited);
+    std::optional<std::string> PlanVersion();
+    // A group a test needs.
+    struct Requirement {
+        int32_t dsg;
+        std::string name, description;
+    };
+
+    std::vector<EquipmentRow> EquipmentOf(int32_t testId);
+    void LoadRequirements();
+    EquipmentRow Equipment(int32_t dsg, int32_t instance);
+    void SetField(const char* column, const com::Variant& value);
+    void SetText(const char* column, const std::string& value); // only when not empty
+    bool HasColumn(const char* table, const char* column);
+    void Connected();
     template <class Work>
-    bool Guarded(const char* title, const char* operation, Work&& work);
+    bool Guarded(const char* title, const char* operation, Work&& work, const char* fallback = "Error");
 
     operatordb::Database& db_;
     OutputPrompt& prompt_;
@@ -98,6 +118,10 @@ private:
     int overallResult_ = 0;
     CTestInfo info_;
     std::map<std::string, int32_t> testIds_;
+    std::map<std::pair<int32_t, int32_t>, EquipmentRow> equipment_;           // by (DSG, instance)
+    std::optional<std::map<int32_t, std::vector<Requirement>>> requirements_; // by test ID
+    std::vector<std::pair<std::string, int32_t>> assignments_;                // group name, instance
+    bool stored_ = false; // the run's header rows are stored
     std::vector<std::string> exported_;
 };
 

@@ -1,0 +1,77 @@
+// ResultsConnection: the access data manager's work on one results database, without
+// the component around it: a table to add rows to and to search, rows written with
+// prepared statements kept for reuse, and writer transactions.
+#pragma once
+
+#include "operatordb/database.h"
+#include "operatordb/value.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace corvid::accessdm {
+
+using operatordb::Value;
+
+class ResultsConnection {
+public:
+    // Opens an existing database file for writing; DbError when it is missing, not a
+    // database or read-only.
+    explicit ResultsConnection(const std::string& path);
+    ~ResultsConnection();
+    ResultsConnection(const ResultsConnection&) = delete;
+    ResultsConnection& operator=(const ResultsConnection&) = delete;
+
+    void OpenTable(const std::string& table);
+    void SetField(const std::string& column, Value value);
+    // Inserts the row of the fields set since the last OpenTable or AddRow.
+    void AddRow();
+    void Find(const std::string& column, const std::string& comparison, Value value);
+    // Changes the rows Find selected; DbError when it selected none.
+    void UpdateFound(const std::vector<std::pair<std::string, Value>>& fields);
+    bool ColumnExists(const std::string& table, const std::string& column);
+
+    // BEGIN IMMEDIATE: waits for other writers up to the busy time-out.
+    void Begin();
+    void Commit();
+    void Rollback();
+    bool inTransaction() const { return inTransaction_; }
+
+private:
+    struct Table {
+        std::string name;                 // as the database spells it
+        std::vector<std::string> columns; // as the database spells them
+    };
+    struct StatementDeleter {
+        void operator()(sqlite3_stmt* statement) const;
+    };
+    using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+    const Table& Describe(const std::string& table);
+    const Table& Current() const;
+    std::string ColumnOf(const Table& table, const std::string& column) const;
+    sqlite3_stmt* Prepared(const std::string& sql);
+    void Bind(sqlite3_stmt* statement, int index, const Value& value);
+    void Run(sqlite3_stmt* statement);
+    [[noreturn]] void Fail(const std::string& what) const;
+
+    operatordb::Database db_;
+    std::map<std::string, Table> tables_; // by lower-case name
+    std::optional<Table> current_;
+    std::vector<std::pair<std::string, Value>> fields_;
+    struct Condition {
+        std::string column, comparison;
+        Value value;
+    };
+    std::optional<Condition> found_;
+    std::map<std::string, StatementPtr> statements_;
+    bool inTransaction_ = false;
+};
+
+} // namespace corvid::accessdm
