@@ -4,6 +4,7 @@
 #include "platform/runtime_dir.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -86,6 +87,7 @@ void ConfigStore::Load(std::ostream& warnings) {
     if (!std::filesystem::exists(file_, error)) {
         warnings << "sbvisv32: no configuration store at " << file_.string()
                  << "; using the demo bench (simulated instruments on GPIB0)\n";
+        demoBench_ = true;
         return;
     }
     std::ifstream probe(file_);
@@ -154,7 +156,7 @@ void ConfigStore::ReadDevices(std::ostream& warnings) {
 
 std::optional<std::string> ConfigStore::String(std::string_view section, std::string_view key) const {
     if (!usable_) {
-        return std::nullopt;
+        return demoBench_ ? DemoBenchValue(section, key) : std::nullopt;
     }
     return platform::ReadProfileString(file_, section, key);
 }
@@ -162,6 +164,19 @@ std::optional<std::string> ConfigStore::String(std::string_view section, std::st
 std::string ConfigStore::String(std::string_view section, std::string_view key,
                                 std::string_view fallback) const {
     return String(section, key).value_or(std::string(fallback));
+}
+
+// The settings of the demo bench that differ from the defaults: its GPIB-VXI controller.
+std::optional<std::string> ConfigStore::DemoBenchValue(std::string_view section, std::string_view key) {
+    static constexpr std::array<std::array<std::string_view, 3>, 1> kValues{{
+        {"GPIB-VXI", "Controller0", "0,12"},
+    }};
+    for (const auto& [s, k, value] : kValues) {
+        if (SameText(s, section) && SameText(k, key)) {
+            return std::string(value);
+        }
+    }
+    return std::nullopt;
 }
 
 long ConfigStore::Number(std::string_view section, std::string_view key, long fallback) const {
