@@ -110,13 +110,14 @@ ViStatus RegisterAccess::MoveIn(ViUInt16 space, ViBusAddress64 offset, ViUInt16 
                                 void* buffer) {
     ViBusAddress64 address = 0;
     // A source increment of 0 reads one register (a FIFO) length times.
-    ViStatus status = Locate(space, offset, width, sourceIncrement_ == 0 ? 1 : length, address);
+    const ViBusSize step = sourceIncrement_.load() == 0 ? 0 : width;
+    ViStatus status = Locate(space, offset, width, step == 0 ? 1 : length, address);
     if (status < VI_SUCCESS || length == 0) {
         return status < VI_SUCCESS ? status : VI_SUCCESS;
     }
     for (ViBusSize i = 0; i < length; ++i) {
         ViUInt64 value = 0;
-        status = bus_.Read(space, address + (sourceIncrement_ == 0 ? 0 : i * width), width, value);
+        status = bus_.Read(space, address + i * step, width, value);
         if (status < VI_SUCCESS) {
             return status;
         }
@@ -128,13 +129,13 @@ ViStatus RegisterAccess::MoveIn(ViUInt16 space, ViBusAddress64 offset, ViUInt16 
 ViStatus RegisterAccess::MoveOut(ViUInt16 space, ViBusAddress64 offset, ViUInt16 width, ViBusSize length,
                                  const void* buffer) {
     ViBusAddress64 address = 0;
-    ViStatus status = Locate(space, offset, width, destinationIncrement_ == 0 ? 1 : length, address);
+    const ViBusSize step = destinationIncrement_.load() == 0 ? 0 : width;
+    ViStatus status = Locate(space, offset, width, step == 0 ? 1 : length, address);
     if (status < VI_SUCCESS || length == 0) {
         return status < VI_SUCCESS ? status : VI_SUCCESS;
     }
     for (ViBusSize i = 0; i < length; ++i) {
-        status = bus_.Write(space, address + (destinationIncrement_ == 0 ? 0 : i * width), width,
-                            Load(buffer, i, width));
+        status = bus_.Write(space, address + i * step, width, Load(buffer, i, width));
         if (status < VI_SUCCESS) {
             return status;
         }
@@ -143,6 +144,7 @@ ViStatus RegisterAccess::MoveOut(ViUInt16 space, ViBusAddress64 offset, ViUInt16
 }
 
 ViStatus RegisterAccess::Map(ViUInt16 space, ViBusAddress64 offset, ViBusSize size, ViAddr* address) {
+    std::lock_guard lock(mappingMutex_);
     if (mapping_) {
         return VI_ERROR_WINDOW_MAPPED;
     }
@@ -162,6 +164,7 @@ ViStatus RegisterAccess::Map(ViUInt16 space, ViBusAddress64 offset, ViBusSize si
 }
 
 ViStatus RegisterAccess::Unmap() {
+    std::lock_guard lock(mappingMutex_);
     if (!mapping_) {
         return VI_ERROR_WINDOW_NMAPPED;
     }
@@ -169,7 +172,9 @@ ViStatus RegisterAccess::Unmap() {
     return VI_SUCCESS;
 }
 
-ViStatus RegisterAccess::MappedAddress(ViAddr address, ViUInt16 width, ViBusAddress64& busAddress) const {
+ViStatus RegisterAccess::MappedAddress(ViAddr address, ViUInt16 width, ViUInt16& space,
+                                       ViBusAddress64& busAddress) const {
+    std::lock_guard lock(mappingMutex_);
     if (!mapping_) {
         return VI_ERROR_WINDOW_NMAPPED;
     }
@@ -181,20 +186,23 @@ ViStatus RegisterAccess::MappedAddress(ViAddr address, ViUInt16 width, ViBusAddr
     if (width > 4) {
         return VI_ERROR_NSUP_WIDTH;
     }
+    space = mapping_->window.space;
     busAddress = mapping_->window.base + (at - mapping_->start);
     return busAddress % width == 0 ? VI_SUCCESS : VI_ERROR_NSUP_ALIGN_OFFSET;
 }
 
 ViStatus RegisterAccess::Peek(ViAddr address, ViUInt16 width, ViUInt64* value) {
+    ViUInt16 space = 0;
     ViBusAddress64 busAddress = 0;
-    ViStatus status = MappedAddress(address, width, busAddress);
-    return status < VI_SUCCESS ? status : bus_.Read(mapping_->window.space, busAddress, width, *value);
+    ViStatus status = MappedAddress(address, width, space, busAddress);
+    return status < VI_SUCCESS ? status : bus_.Read(space, busAddress, width, *value);
 }
 
 ViStatus RegisterAccess::Poke(ViAddr address, ViUInt16 width, ViUInt64 value) {
+    ViUInt16 space = 0;
     ViBusAddress64 busAddress = 0;
-    ViStatus status = MappedAddress(address, width, busAddress);
-    return status < VI_SUCCESS ? status : bus_.Write(mapping_->window.space, busAddress, width, value);
+    ViStatus status = MappedAddress(address, width, space, busAddress);
+    return status < VI_SUCCESS ? status : bus_.Write(space, busAddress, width, value);
 }
 
 std::optional<ViStatus> RegisterAccess::SetAttribute(ViAttr attribute, ViAttrState value) {
@@ -216,9 +224,14 @@ std::optional<ViStatus> RegisterAccess::SetAttribute(ViAttr attribute, ViAttrSta
 std::optional<ViAttrState> RegisterAccess::Attribute(ViAttr attribute) const {
     switch (attribute) {
     case VI_ATTR_SRC_INCREMENT:
-        return static_cast<ViAttrState>(sourceIncrement_);
+        return static_cast<ViAttrState>(sourceIncrement_.load());
     case VI_ATTR_DEST_INCREMENT:
-        return static_cast<ViAttrState>(destinationIncrement_);
+        return static_cast<ViAttrState>(destinationIncrement_.load());
+    default:
+        break;
+    }
+    std::lock_guard lock(mappingMutex_);
+    switch (attribute) {
     case VI_ATTR_WIN_ACCESS:
         return mapping_ ? VI_USE_OPERS : VI_NMAPPED;
     case VI_ATTR_WIN_BASE_ADDR_32:

@@ -6,6 +6,8 @@
 
 #include "visa/sbvisa_io.h"
 
+#include <atomic>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -52,13 +54,15 @@ private:
     // The bus address of count elements at offset, or the status that refuses them.
     ViStatus Locate(ViUInt16 space, ViBusAddress64 offset, ViUInt16 width, ViBusSize count,
                     ViBusAddress64& address) const;
-    ViStatus MappedAddress(ViAddr address, ViUInt16 width, ViBusAddress64& busAddress) const;
+    ViStatus MappedAddress(ViAddr address, ViUInt16 width, ViUInt16& space, ViBusAddress64& busAddress) const;
 
     RegisterBus& bus_;
     std::vector<RegisterWindow> windows_;
     ViUInt16 byteOrder_ = VI_BIG_ENDIAN;
-    ViInt32 sourceIncrement_ = 1;
-    ViInt32 destinationIncrement_ = 1;
+    // Threads may share a session: the attributes and the mapping change under them.
+    std::atomic<ViInt32> sourceIncrement_{1};
+    std::atomic<ViInt32> destinationIncrement_{1};
+    mutable std::mutex mappingMutex_;
     struct Mapping {
         RegisterWindow window; // the mapped part
         ViBusAddress64 start;  // the address answered for its first byte
