@@ -3,6 +3,7 @@
 #include "testsupport/sandbox.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <string>
 #include <visa.h>
@@ -193,6 +194,34 @@ TEST_F(ModuleSessions, APxiModuleShowsItsIdentifiersAndBaseAddressRegisters) {
     EXPECT_EQ(viIn32(daq, VI_PXI_BAR0_SPACE, 4096, &word), VI_ERROR_NSUP_OFFSET);
     EXPECT_EQ(viIn32(daq, VI_PXI_BAR2_SPACE, 0, &word), VI_ERROR_INV_SPACE);
     Open("PXI3::1::0::INSTR", VI_ERROR_RSRC_NFOUND);
+}
+
+TEST_F(ModuleSessions, AMachineDeviceShowsItsConfigurationSpaceOnly) {
+    // A device of the machine as sysfs shows it: configuration space with a memory BAR0.
+    std::filesystem::create_directories(sysfs.path() / "0000:00:05.0");
+    unsigned char config[64] = {0x86, 0x80, 0x34, 0x12};
+    config[19] = 0xFE;
+    std::ofstream(sysfs.path() / "0000:00:05.0" / "config", std::ios::binary)
+        .write(reinterpret_cast<const char*>(config), sizeof config);
+    EXPECT_EQ(Find("PXI0::?*"), (std::set<std::string>{"PXI0::5::0::INSTR"}));
+
+    ViSession device = Open("PXI0::5::0::INSTR");
+    ViUInt16 value = 0;
+    EXPECT_EQ(viGetAttribute(device, VI_ATTR_MANF_ID, &value), VI_SUCCESS);
+    EXPECT_EQ(value, 0x8086);
+    ViUInt32 word = 0;
+    ASSERT_EQ(viIn32(device, VI_PXI_CFG_SPACE, 16, &word), VI_SUCCESS);
+    EXPECT_EQ(word, 0xFE000000u);
+    EXPECT_EQ(viIn32(device, VI_PXI_CFG_SPACE, 64, &word), VI_ERROR_NSUP_OFFSET); // past what sysfs gives
+    // Its base address registers are never reached, and its configuration is never written.
+    EXPECT_EQ(viGetAttribute(device, VI_ATTR_PXI_MEM_TYPE_BAR0, &value), VI_SUCCESS);
+    EXPECT_EQ(value, VI_PXI_ADDR_NONE);
+    EXPECT_EQ(viIn32(device, VI_PXI_BAR0_SPACE, 0, &word), VI_ERROR_INV_SPACE);
+    EXPECT_LT(viOut32(device, VI_PXI_CFG_SPACE, 4, 0), VI_SUCCESS);
+    ViAddr address = nullptr;
+    EXPECT_EQ(viMapAddress(device, VI_PXI_BAR0_SPACE, 0, 4, VI_FALSE, VI_NULL, &address), VI_ERROR_INV_SPACE);
+    ASSERT_EQ(viIn32(device, VI_PXI_CFG_SPACE, 0, &word), VI_SUCCESS);
+    EXPECT_EQ(word, 0x12348086u);
 }
 
 } // namespace
