@@ -66,6 +66,18 @@ int16_t MessageDevice(int16_t la, VxiDevice*& device) {
     return device->instrument != nullptr ? 0 : VXI_ERR_NOT_MESSAGE;
 }
 
+// Runs a word-serial command on the message-based device at la, under the library's lock.
+template <class Command>
+int16_t WithMessageDevice(int16_t la, Command command) {
+    std::lock_guard lock(State().mutex);
+    VxiDevice* device = nullptr;
+    if (int16_t failure = MessageDevice(la, device)) {
+        return failure;
+    }
+    command(*device->instrument);
+    return 0;
+}
+
 } // namespace
 
 SBVXI_EXPORT int16_t d_InitVXIlibrary(void) {
@@ -194,31 +206,14 @@ SBVXI_EXPORT int16_t WSrd(int16_t la, char* buffer, uint32_t count, int32_t time
 }
 
 SBVXI_EXPORT int16_t WSclr(int16_t la) {
-    std::lock_guard lock(State().mutex);
-    VxiDevice* device = nullptr;
-    if (int16_t failure = MessageDevice(la, device)) {
-        return failure;
-    }
-    device->instrument->DeviceClear(Clock::now());
-    return 0;
+    return WithMessageDevice(la, [](corvid::sim::Instrument& device) { device.DeviceClear(Clock::now()); });
 }
 
 SBVXI_EXPORT int16_t WStrg(int16_t la) {
-    std::lock_guard lock(State().mutex);
-    VxiDevice* device = nullptr;
-    if (int16_t failure = MessageDevice(la, device)) {
-        return failure;
-    }
-    device->instrument->Trigger(Clock::now());
-    return 0;
+    return WithMessageDevice(la, [](corvid::sim::Instrument& device) { device.Trigger(Clock::now()); });
 }
 
 SBVXI_EXPORT int16_t WSstb(int16_t la, uint16_t* statusByte) {
-    std::lock_guard lock(State().mutex);
-    VxiDevice* device = nullptr;
-    if (int16_t failure = MessageDevice(la, device)) {
-        return failure;
-    }
-    *statusByte = device->instrument->SerialPoll(Clock::now());
-    return 0;
+    return WithMessageDevice(
+        la, [statusByte](corvid::sim::Instrument& device) { *statusByte = device.SerialPoll(Clock::now()); });
 }
