@@ -167,6 +167,10 @@ TEST_F(ModuleSessions, AGpibVxiModuleTalksThroughGpibAndShowsItsRegisters) {
     ViUInt32 count = 0;
     EXPECT_EQ(viWrite(controller, reinterpret_cast<ViConstBuf>("x"), 1, &count), VI_ERROR_NSUP_OPER);
     Open("GPIB-VXI0::17::INSTR", VI_ERROR_RSRC_NFOUND);
+    ViSession memory = Open("GPIB-VXI0::MEMACC");
+    ASSERT_EQ(viIn16(memory, VI_A16_SPACE, 0xC000 + 64 * 16, &value), VI_SUCCESS);
+    EXPECT_EQ(value, 0xBF5C);
+    EXPECT_EQ(viIn16(memory, VI_A32_SPACE, 0, &value), VI_ERROR_INV_SPACE); // the controller has no A32
 }
 
 TEST_F(ModuleSessions, APxiModuleShowsItsIdentifiersAndBaseAddressRegisters) {

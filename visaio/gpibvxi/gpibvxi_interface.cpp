@@ -5,6 +5,7 @@
 #include "../find_frame.h"
 #include "../gpib/gpib_session.h"
 #include "../vxi/vxi_device.h"
+#include "../vxi/vxi_library.h"
 #include "gpibvxi_controllers.h"
 
 #include <cstdio>
@@ -33,7 +34,7 @@ public:
 
 private:
     static ViStatus Status(int32_t result) {
-        return result == 0 ? VI_SUCCESS : result == VXI_ERR_BUS ? VI_ERROR_BERR : VI_ERROR_IO;
+        return result == VXI_ERR_NO_DEVICE ? VI_ERROR_IO : VxiStatus(result);
     }
     const ControllerModule& module_;
 };

@@ -140,6 +140,8 @@ ViStatus VxiStatus(int32_t result) {
         return VI_ERROR_RSRC_NFOUND;
     case VXI_ERR_NOT_MESSAGE:
         return VI_ERROR_NSUP_OPER;
+    case VXI_ERR_ARGUMENT:
+        return VI_ERROR_INV_SPACE; // a space the library or module does not reach
     default:
         return VI_ERROR_IO;
     }
