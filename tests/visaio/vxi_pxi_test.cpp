@@ -102,6 +102,24 @@ TEST_F(ModuleSessions, EachVxiResourceGetsItsKindOfSession) {
     Open("VXI1::24::INSTR", VI_ERROR_RSRC_NFOUND);
 }
 
+TEST_F(ModuleSessions, WordSerialReadsStopAtTheCountAndTimeOut) {
+    ViSession dmm = Open("VXI0::24::INSTR");
+    ViUInt32 count = 0;
+    ASSERT_EQ(viWrite(dmm, reinterpret_cast<ViConstBuf>("*IDN?\n"), 6, &count), VI_SUCCESS);
+    char buffer[64];
+    ASSERT_EQ(viRead(dmm, reinterpret_cast<ViBuf>(buffer), 8, &count), VI_SUCCESS_MAX_CNT);
+    EXPECT_EQ(std::string(buffer, count), "Larkspur");
+    ASSERT_EQ(viRead(dmm, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &count), VI_SUCCESS);
+    EXPECT_EQ(std::string(buffer, count), " Instruments,LM-4065V,LK4065V-00417,2.07\n");
+
+    ASSERT_EQ(viSetAttribute(dmm, VI_ATTR_TMO_VALUE, 100), VI_SUCCESS);
+    ASSERT_EQ(viWrite(dmm, reinterpret_cast<ViConstBuf>("*CAL?\n"), 6, &count),
+              VI_SUCCESS); // answers after 1.5 s
+    EXPECT_EQ(viRead(dmm, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &count), VI_ERROR_TMO);
+    EXPECT_EQ(viClear(dmm), VI_SUCCESS);
+    EXPECT_EQ(Query(dmm, "*IDN?\n").rfind("Larkspur", 0), 0u);
+}
+
 TEST_F(ModuleSessions, RegisterAccessKeepsToTheDevicesWindows) {
     ViSession dio = Open("VXI0::32::INSTR");
     ViUInt16 value = 0;
