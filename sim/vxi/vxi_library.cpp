@@ -7,10 +7,10 @@
 
 #include <condition_variable>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #define SBVXI_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -23,6 +23,8 @@ using corvid::sim::VxiMainframe;
 struct Library {
     std::mutex mutex;
     std::unique_ptr<VxiMainframe> mainframe; // null until started, or when there is none
+    std::condition_variable abortOrReply;    // wakes reads waiting for a delayed reply
+    std::map<int16_t, uint64_t> aborts;      // WSabort calls per logical address
 };
 
 Library& State() {
@@ -178,7 +180,12 @@ SBVXI_EXPORT int16_t WSrd(int16_t la, char* buffer, uint32_t count, int32_t time
         deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     }
     corvid::sim::Instrument& instrument = *device->instrument;
+    Library& library = State();
+    const uint64_t aborts = library.aborts[la];
     for (;;) {
+        if (library.aborts[la] != aborts) {
+            return VXI_ERR_ABORTED;
+        }
         Clock::time_point now = Clock::now();
         if (instrument.ReplyReady(now)) {
             auto talk = instrument.Send(buffer, count, std::nullopt, true, now);
@@ -199,9 +206,7 @@ SBVXI_EXPORT int16_t WSrd(int16_t la, char* buffer, uint32_t count, int32_t time
         if (deadline && *deadline < until) {
             until = *deadline;
         }
-        lock.unlock();
-        std::this_thread::sleep_until(until);
-        lock.lock();
+        library.abortOrReply.wait_until(lock, until);
     }
 }
 
@@ -211,6 +216,14 @@ SBVXI_EXPORT int16_t WSclr(int16_t la) {
 
 SBVXI_EXPORT int16_t WStrg(int16_t la) {
     return WithMessageDevice(la, [](corvid::sim::Instrument& device) { device.Trigger(Clock::now()); });
+}
+
+SBVXI_EXPORT int16_t WSabort(int16_t la) {
+    Library& library = State();
+    std::lock_guard lock(library.mutex);
+    ++library.aborts[la];
+    library.abortOrReply.notify_all();
+    return 0;
 }
 
 SBVXI_EXPORT int16_t WSstb(int16_t la, uint16_t* statusByte) {

@@ -2,10 +2,12 @@
 // kinds of session each resource gives, and register access with its bounds.
 #include "testsupport/sandbox.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 #include <visa.h>
 
 namespace {
@@ -118,6 +120,27 @@ TEST_F(ModuleSessions, WordSerialReadsStopAtTheCountAndTimeOut) {
     EXPECT_EQ(viRead(dmm, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &count), VI_ERROR_TMO);
     EXPECT_EQ(viClear(dmm), VI_SUCCESS);
     EXPECT_EQ(Query(dmm, "*IDN?\n").rfind("Larkspur", 0), 0u);
+}
+
+TEST_F(ModuleSessions, ClosingASessionEndsAWordSerialReadInAnotherThread) {
+    ViSession dmm = Open("VXI0::24::INSTR");
+    ASSERT_EQ(viSetAttribute(dmm, VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
+    ViUInt32 count = 0;
+    ASSERT_EQ(viWrite(dmm, reinterpret_cast<ViConstBuf>("*CAL?\n"), 6, &count),
+              VI_SUCCESS); // answers after 1.5 s
+    std::atomic<bool> reading{false};
+    std::atomic<ViStatus> status{VI_SUCCESS};
+    std::thread reader([&] {
+        char buffer[16];
+        ViUInt32 got = 0;
+        reading = true;
+        status = viRead(dmm, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &got);
+    });
+    ASSERT_TRUE(corvid::testing::WaitUntil([&] { return reading.load(); }, std::chrono::seconds(5)));
+    viClose(dmm);
+    reader.join();
+    // Without the abort the read would have waited for the reply and succeeded.
+    EXPECT_TRUE(status == VI_ERROR_ABORT || status == VI_ERROR_INV_OBJECT) << status;
 }
 
 TEST_F(ModuleSessions, RegisterAccessKeepsToTheDevicesWindows) {

@@ -119,6 +119,13 @@ ViStatus Clear(SbvisaSession* record) {
     return DataOf(record)->messages->Clear();
 }
 
+void AbortTransfers(SbvisaSession* record) {
+    RegisterSession* s = DataOf(record);
+    if (s && s->messages) {
+        s->messages->Abort();
+    }
+}
+
 SbvisaOperations MakeTable(bool messages) {
     SbvisaOperations table{};
     table.close = Close;
@@ -130,6 +137,7 @@ SbvisaOperations MakeTable(bool messages) {
         table.assertTrigger = AssertTrigger;
         table.readSTB = ReadSTB;
         table.clear = Clear;
+        table.abortTransfers = AbortTransfers;
     }
     RegisterOperations<RegistersOf>::Fill(table);
     return table;

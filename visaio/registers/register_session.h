@@ -26,6 +26,8 @@ public:
     virtual ViStatus ReadSTB(ViUInt16& statusByte) = 0;
     virtual ViStatus Clear() = 0;
     virtual ViStatus Trigger() = 0;
+    // Ends the transfers waiting in other threads (VI_ERROR_ABORT), for a close.
+    virtual void Abort() = 0;
 };
 
 struct RegisterSession {

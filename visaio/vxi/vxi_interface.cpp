@@ -50,6 +50,7 @@ public:
     }
     ViStatus Clear() override { return VxiStatus(VxiLibrary::Instance().Clear(la_)); }
     ViStatus Trigger() override { return VxiStatus(VxiLibrary::Instance().Trigger(la_)); }
+    void Abort() override { VxiLibrary::Instance().Abort(la_); }
 
 private:
     int16_t la_;

@@ -65,6 +65,7 @@ ViStatus VxiLibrary::Load() {
     Resolve(handle_, "WSclr", wsClear_);
     Resolve(handle_, "WStrg", wsTrigger_);
     Resolve(handle_, "WSstb", wsStatusByte_);
+    Resolve(handle_, "WSabort", wsAbort_);
     return VI_SUCCESS;
 }
 
@@ -128,6 +129,10 @@ int16_t VxiLibrary::ReadStatusByte(int16_t la, uint16_t& statusByte) const {
     return wsStatusByte_ ? wsStatusByte_(la, &statusByte) : VXI_FAILURE;
 }
 
+int16_t VxiLibrary::Abort(int16_t la) const {
+    return wsAbort_ ? wsAbort_(la) : VXI_FAILURE;
+}
+
 ViStatus VxiStatus(int32_t result) {
     switch (result) {
     case 0:
@@ -136,6 +141,8 @@ ViStatus VxiStatus(int32_t result) {
         return VI_ERROR_BERR;
     case VXI_ERR_TIMEOUT:
         return VI_ERROR_TMO;
+    case VXI_ERR_ABORTED:
+        return VI_ERROR_ABORT;
     case VXI_ERR_NO_DEVICE:
         return VI_ERROR_RSRC_NFOUND;
     case VXI_ERR_NOT_MESSAGE:

@@ -29,6 +29,7 @@ public:
     int16_t Clear(int16_t la) const;
     int16_t Trigger(int16_t la) const;
     int16_t ReadStatusByte(int16_t la, uint16_t& statusByte) const;
+    int16_t Abort(int16_t la) const;
 
 private:
     VxiLibrary() = default;
@@ -47,6 +48,7 @@ private:
     VxiWSclrFn wsClear_ = nullptr;
     VxiWStrgFn wsTrigger_ = nullptr;
     VxiWSstbFn wsStatusByte_ = nullptr;
+    VxiWSabortFn wsAbort_ = nullptr;
 };
 
 // What a failing VXI call means for a register or word-serial operation.

@@ -24,6 +24,7 @@ extern "C" {
 #define VXI_ERR_ARGUMENT (-5)    /* bad space, width or address */
 #define VXI_ERR_NOT_MESSAGE (-6) /* word-serial request to a device that is not message-based */
 #define VXI_ERR_NOT_STARTED (-7) /* the library has no mainframe (no bench, or none described) */
+#define VXI_ERR_ABORTED (-8)     /* WSabort ended the transfer */
 
 /* Address spaces of VXIin, VXIout and the module's peek and poke. */
 #define VXI_SPACE_A16 1
@@ -83,6 +84,10 @@ typedef int16_t (*VxiWSrdFn)(int16_t la, char* buffer, uint32_t count, int32_t t
 typedef int16_t (*VxiWSclrFn)(int16_t la);
 typedef int16_t (*VxiWStrgFn)(int16_t la);
 typedef int16_t (*VxiWSstbFn)(int16_t la, uint16_t* statusByte);
+/* Ends the word-serial reads waiting on the device in other threads (VXI_ERR_ABORTED). */
+typedef int16_t (*VxiWSabortFn)(int16_t la);
+/* Ends the word-serial reads waiting on the device in other threads (VXI_ERR_ABORTED). */
+typedef int16_t (*VxiWSabortFn)(int16_t la);
 
 /* A GPIB-VXI controller module: the functions "<prefix>_<name>". A handle stands for one
  * controller, opened by its GPIB board and primary address. Results as above. */
