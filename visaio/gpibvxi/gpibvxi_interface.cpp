@@ -41,13 +41,11 @@ private:
 
 // The register side of a message-based module's GPIB session.
 struct GpibVxiLink {
-    explicit GpibVxiLink(const ControllerModule& module, const VxiDeviceInfo& info)
-        : bus(module), registers(bus, DeviceWindows(info)) {
-        AddDeviceAttributes(attributes, info);
-    }
+    GpibVxiLink(const ControllerModule& module, const VxiDeviceInfo& info)
+        : bus(module), registers(bus, DeviceWindows(info)), attributes(DeviceAttributes(info)) {}
     ModuleBus bus;
     RegisterAccess registers;
-    RegisterSession attributes; // only its fixed attributes are used
+    FixedAttributes attributes;
 };
 
 namespace {
@@ -67,7 +65,7 @@ ViStatus GetAttribute(SbvisaSession* record, ViAttr attribute, ViAttrState* valu
             *value = *number;
             return VI_SUCCESS;
         }
-        if (FixedAttribute(s->vxi->attributes, attribute, value, text) == VI_SUCCESS) {
+        if (s->vxi->attributes.Get(attribute, value, text) == VI_SUCCESS) {
             return VI_SUCCESS;
         }
     }
@@ -153,10 +151,8 @@ SBVIIO_EXPORT ViStatus viOpen_GPVX(SbvisaSession* session) {
         }
         return status;
     }
-    auto s = std::make_unique<RegisterSession>();
-    s->bus = std::make_unique<ModuleBus>(*c->module);
-    s->registers = std::make_unique<RegisterAccess>(*s->bus, DeviceWindows(info));
-    AddDeviceAttributes(*s, info);
+    auto s = std::make_unique<RegisterSession>(std::make_unique<ModuleBus>(*c->module), DeviceWindows(info));
+    s->fixed = DeviceAttributes(info);
     Describe(*session, *c);
     InstallRegisterSession(*session, std::move(s));
     return VI_SUCCESS;
@@ -170,9 +166,8 @@ SBVIIO_EXPORT ViStatus viOpen_GPVX_MEMACC(SbvisaSession* session) {
     if (!c) {
         return VI_ERROR_RSRC_NFOUND;
     }
-    auto s = std::make_unique<RegisterSession>();
-    s->bus = std::make_unique<ModuleBus>(*c->module);
-    s->registers = std::make_unique<RegisterAccess>(*s->bus, MemoryAccessWindows());
+    auto s =
+        std::make_unique<RegisterSession>(std::make_unique<ModuleBus>(*c->module), MemoryAccessWindows());
     Describe(*session, *c);
     InstallRegisterSession(*session, std::move(s));
     return VI_SUCCESS;

@@ -1,9 +1,7 @@
 #include "pal_library.h"
 
-#include "../component.h"
+#include "../interface_library.h"
 
-#include <dlfcn.h>
-#include <filesystem>
 #include <mutex>
 
 namespace corvid::visaio {
@@ -13,29 +11,6 @@ namespace {
 constexpr int32_t kMissing = -1;
 
 std::mutex g_loadMutex;
-
-template <class Fn>
-void Resolve(void* handle, const char* name, Fn& fn) {
-    fn = reinterpret_cast<Fn>(dlsym(handle, name));
-}
-
-// "Library" of [PXI] in the configuration store, else "sbvispal.so"; a bare name is looked
-// for beside the support library first.
-std::string LibraryPath() {
-    std::string name = ConfigString("PXI", "Library", "sbvispal.so");
-    if (name.find('/') != std::string::npos) {
-        return name;
-    }
-    const char* directory = Services().installDirectory ? Services().installDirectory() : nullptr;
-    if (directory && *directory) {
-        std::filesystem::path beside = std::filesystem::path(directory) / name;
-        std::error_code error;
-        if (std::filesystem::exists(beside, error)) {
-            return beside.string();
-        }
-    }
-    return name;
-}
 
 } // namespace
 
@@ -49,12 +24,10 @@ ViStatus PalLibrary::Load() {
     if (handle_) {
         return VI_SUCCESS;
     }
-    std::string path = LibraryPath();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        std::error_code error;
-        bool missing = path.find('/') == std::string::npos || !std::filesystem::exists(path, error);
-        return missing ? VI_ERROR_LIBRARY_NFOUND : VI_ERROR_SYSTEM_ERROR;
+    void* handle = nullptr;
+    ViStatus status = OpenInterfaceLibrary(InterfaceLibraryPath("PXI", "sbvispal.so"), handle);
+    if (status < VI_SUCCESS) {
+        return status;
     }
     Resolve(handle, "palEnumerateDevices", enumerate_);
     Resolve(handle, "palGetDeviceHandle", deviceHandle_);

@@ -22,7 +22,7 @@ constexpr uint32_t kFirstBarOffset = 0x10;
 // The address objects of a device: the space of each VISA address space.
 class PciBus : public RegisterBus {
 public:
-    PciBus(PalHandle busObject) : busObject_(busObject) {}
+    explicit PciBus(PalHandle busObject) : busObject_(busObject) {}
     ~PciBus() override {
         PalLibrary& pal = PalLibrary::Instance();
         for (const auto& [space, object] : objects_) {
@@ -70,7 +70,7 @@ uint32_t ReadConfig(PalHandle config, uint32_t offset, uint16_t width) {
 
 // Examines the base address registers: each one in use gets an address object of its
 // kind, a window and its attributes.
-void AddBars(PalHandle busObject, PalHandle config, PciBus& bus, RegisterSession& session,
+void AddBars(PalHandle busObject, PalHandle config, PciBus& bus, FixedAttributes& attributes,
              std::vector<RegisterWindow>& windows) {
     PalLibrary& pal = PalLibrary::Instance();
     const bool bridge = (ReadConfig(config, kHeaderTypeOffset, 1) & 0x7F) == 1;
@@ -87,14 +87,15 @@ void AddBars(PalHandle busObject, PalHandle config, PciBus& bus, RegisterSession
             windows.push_back({space, 0, size});
             ViAttrState base = value & (io ? ~0x3u : ~0xFu);
             auto index = static_cast<ViAttr>(i);
-            session.numbers.push_back(
+            attributes.numbers.push_back(
                 {VI_ATTR_PXI_MEM_TYPE_BAR0 + index, io ? VI_PXI_ADDR_IO : VI_PXI_ADDR_MEM});
-            session.numbers.push_back({VI_ATTR_PXI_MEM_BASE_BAR0_32 + index, base});
-            session.numbers.push_back({VI_ATTR_PXI_MEM_BASE_BAR0_64 + index, base});
-            session.numbers.push_back({VI_ATTR_PXI_MEM_SIZE_BAR0_32 + index, size});
-            session.numbers.push_back({VI_ATTR_PXI_MEM_SIZE_BAR0_64 + index, size});
+            attributes.numbers.push_back({VI_ATTR_PXI_MEM_BASE_BAR0_32 + index, base});
+            attributes.numbers.push_back({VI_ATTR_PXI_MEM_BASE_BAR0_64 + index, base});
+            attributes.numbers.push_back({VI_ATTR_PXI_MEM_SIZE_BAR0_32 + index, size});
+            attributes.numbers.push_back({VI_ATTR_PXI_MEM_SIZE_BAR0_64 + index, size});
         } else {
-            session.numbers.push_back({VI_ATTR_PXI_MEM_TYPE_BAR0 + static_cast<ViAttr>(i), VI_PXI_ADDR_NONE});
+            attributes.numbers.push_back(
+                {VI_ATTR_PXI_MEM_TYPE_BAR0 + static_cast<ViAttr>(i), VI_PXI_ADDR_NONE});
         }
         if (wide) {
             ++i;
@@ -129,7 +130,6 @@ SBVIIO_EXPORT ViStatus viOpen_PXI(SbvisaSession* session) {
     if (pal.CreateBusObject(device, busObject) != 0) {
         return VI_ERROR_SYSTEM_ERROR;
     }
-    auto s = std::make_unique<RegisterSession>();
     auto bus = std::make_unique<PciBus>(busObject);
     PalHandle config = 0;
     uint64_t configSize = 0;
@@ -138,7 +138,8 @@ SBVIIO_EXPORT ViStatus viOpen_PXI(SbvisaSession* session) {
     }
     bus->Add(VI_PXI_CFG_SPACE, config);
     std::vector<RegisterWindow> windows{{VI_PXI_CFG_SPACE, 0, configSize}};
-    s->numbers = {
+    FixedAttributes attributes;
+    attributes.numbers = {
         {VI_ATTR_PXI_BUS_NUM, session->interfaceNumber},
         {VI_ATTR_PXI_DEV_NUM, session->primaryAddress},
         {VI_ATTR_PXI_FUNC_NUM, session->secondaryAddress},
@@ -147,10 +148,10 @@ SBVIIO_EXPORT ViStatus viOpen_PXI(SbvisaSession* session) {
         {VI_ATTR_PXI_CHASSIS, static_cast<ViAttrState>(static_cast<ViInt64>(-1))},
         {VI_ATTR_SLOT, static_cast<ViAttrState>(static_cast<ViInt64>(-1))},
     };
-    AddBars(busObject, config, *bus, *s, windows);
-    s->registers = std::make_unique<RegisterAccess>(*bus, std::move(windows));
+    AddBars(busObject, config, *bus, attributes, windows);
+    auto s = std::make_unique<RegisterSession>(std::move(bus), std::move(windows));
     s->registers->SetByteOrder(VI_LITTLE_ENDIAN);
-    s->bus = std::move(bus);
+    s->fixed = std::move(attributes);
     std::snprintf(session->description, sizeof session->description,
                   "PXI%hd  (PCI Extensions for Instrumentation)",
                   static_cast<short>(session->interfaceNumber));

@@ -23,11 +23,7 @@ ViStatus SetAttribute(SbvisaSession* record, ViAttr attribute, ViAttrState value
     if (auto handled = SetCommonAttribute(attribute, value, s.bufferModes)) {
         return *handled;
     }
-    auto fixed = [attribute](const auto& entry) {
-        return entry.first == attribute;
-    };
-    if (std::any_of(s.numbers.begin(), s.numbers.end(), fixed) ||
-        std::any_of(s.texts.begin(), s.texts.end(), fixed)) {
+    if (s.fixed.Has(attribute)) {
         return VI_ERROR_ATTR_READONLY;
     }
     switch (attribute) {
@@ -77,7 +73,7 @@ ViStatus GetAttribute(SbvisaSession* record, ViAttr attribute, ViAttrState* valu
         *value = VI_PROT_NORMAL;
         return s.messages ? VI_SUCCESS : VI_ERROR_NSUP_ATTR;
     default:
-        return FixedAttribute(s, attribute, value, text);
+        return s.fixed.Get(attribute, value, text);
     }
 }
 
@@ -166,15 +162,21 @@ RegisterAccess* RegistersOf(SbvisaSession* record) {
     return s ? s->registers.get() : nullptr;
 }
 
-ViStatus FixedAttribute(const RegisterSession& session, ViAttr attribute, ViAttrState* value,
-                        ViChar text[256]) {
-    for (const auto& [id, number] : session.numbers) {
+bool FixedAttributes::Has(ViAttr attribute) const {
+    auto same = [attribute](const auto& entry) {
+        return entry.first == attribute;
+    };
+    return std::any_of(numbers.begin(), numbers.end(), same) || std::any_of(texts.begin(), texts.end(), same);
+}
+
+ViStatus FixedAttributes::Get(ViAttr attribute, ViAttrState* value, ViChar text[256]) const {
+    for (const auto& [id, number] : numbers) {
         if (id == attribute) {
             *value = number;
             return VI_SUCCESS;
         }
     }
-    for (const auto& [id, words] : session.texts) {
+    for (const auto& [id, words] : texts) {
         if (id == attribute) {
             std::snprintf(text, 256, "%s", words.c_str());
             return VI_SUCCESS;

@@ -15,6 +15,16 @@
 
 namespace corvid::visaio {
 
+// Attributes whose values are fixed at open (identity, addresses, windows).
+struct FixedAttributes {
+    std::vector<std::pair<ViAttr, ViAttrState>> numbers;
+    std::vector<std::pair<ViAttr, std::string>> texts;
+
+    bool Has(ViAttr attribute) const;
+    // VI_ERROR_NSUP_ATTR when the attribute is none of them.
+    ViStatus Get(ViAttr attribute, ViAttrState* value, ViChar text[256]) const;
+};
+
 // Word-serial transfers with one message-based device.
 class MessageChannel {
 public:
@@ -31,12 +41,14 @@ public:
 };
 
 struct RegisterSession {
+    RegisterSession(std::unique_ptr<RegisterBus> interfaceBus, std::vector<RegisterWindow> windows)
+        : bus(std::move(interfaceBus)),
+          registers(std::make_unique<RegisterAccess>(*bus, std::move(windows))) {}
+
     std::unique_ptr<RegisterBus> bus;
     std::unique_ptr<RegisterAccess> registers;
     std::unique_ptr<MessageChannel> messages; // message-based devices only
-    // Attributes whose values are fixed at open (identity, addresses, windows).
-    std::vector<std::pair<ViAttr, ViAttrState>> numbers;
-    std::vector<std::pair<ViAttr, std::string>> texts;
+    FixedAttributes fixed;
     std::atomic<ViUInt32> timeout{2000};
     ViUInt8 termChar = '\n';
     bool termCharEnabled = false;
@@ -104,9 +116,5 @@ struct RegisterOperations {
         table.poke = Poke;
     }
 };
-
-// Attributes fixed at open, answered by the session's getAttribute.
-ViStatus FixedAttribute(const RegisterSession& session, ViAttr attribute, ViAttrState* value,
-                        ViChar text[256]);
 
 } // namespace corvid::visaio

@@ -17,11 +17,12 @@ std::vector<RegisterWindow> DeviceWindows(const VxiDeviceInfo& info) {
     return windows;
 }
 
-void AddDeviceAttributes(RegisterSession& session, const VxiDeviceInfo& info) {
+FixedAttributes DeviceAttributes(const VxiDeviceInfo& info) {
     auto memorySpace = info.a32Size ? VI_A32_SPACE : info.a24Size ? VI_A24_SPACE : VI_A16_SPACE;
     ViAttrState memoryBase = info.a32Size ? info.a32Base : info.a24Base;
     ViAttrState memorySize = info.a32Size ? info.a32Size : info.a24Size;
-    session.numbers = {
+    FixedAttributes attributes;
+    attributes.numbers = {
         {VI_ATTR_VXI_LA, static_cast<ViAttrState>(info.la)},
         {VI_ATTR_MANF_ID, info.manufacturerId},
         {VI_ATTR_MODEL_CODE, info.modelCode},
@@ -36,8 +37,9 @@ void AddDeviceAttributes(RegisterSession& session, const VxiDeviceInfo& info) {
         {VI_ATTR_MEM_SIZE_64, memorySize},
         {VI_ATTR_IMMEDIATE_SERV, VI_FALSE},
     };
-    session.texts = {{VI_ATTR_MANF_NAME, info.manufacturerName},
-                     {VI_ATTR_MODEL_NAME, info.modelName[0] ? info.modelName : info.name}};
+    attributes.texts = {{VI_ATTR_MANF_NAME, info.manufacturerName},
+                        {VI_ATTR_MODEL_NAME, info.modelName[0] ? info.modelName : info.name}};
+    return attributes;
 }
 
 } // namespace corvid::visaio

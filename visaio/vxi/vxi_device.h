@@ -14,7 +14,7 @@ std::vector<RegisterWindow> MemoryAccessWindows();
 // The device's configuration registers in A16 and its A24/A32 windows.
 std::vector<RegisterWindow> DeviceWindows(const VxiDeviceInfo& info);
 // The identity and address attributes of a device's session.
-void AddDeviceAttributes(RegisterSession& session, const VxiDeviceInfo& info);
+FixedAttributes DeviceAttributes(const VxiDeviceInfo& info);
 // The bit map (bit n % 8 of byte n / 8) has bit n set.
 inline bool PresentIn(const uint8_t* bitmap, int n) {
     return (bitmap[n / 8] >> (n % 8)) & 1;

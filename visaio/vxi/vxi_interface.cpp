@@ -124,10 +124,8 @@ SBVIIO_EXPORT ViStatus viOpen_VXI(SbvisaSession* session) {
     if (VxiLibrary::Instance().GetDevInfo(la, info) < 0) {
         return VI_ERROR_RSRC_NFOUND;
     }
-    auto s = std::make_unique<RegisterSession>();
-    s->bus = std::make_unique<VxiBus>();
-    s->registers = std::make_unique<RegisterAccess>(*s->bus, DeviceWindows(info));
-    AddDeviceAttributes(*s, info);
+    auto s = std::make_unique<RegisterSession>(std::make_unique<VxiBus>(), DeviceWindows(info));
+    s->fixed = DeviceAttributes(info);
     // The controller's own address is a servant session: no word-serial commander here.
     if (info.deviceClass == VXI_CLASS_MESSAGE && la != globals.controllerLa) {
         s->messages = std::make_unique<WordSerial>(la);
@@ -145,10 +143,8 @@ SBVIIO_EXPORT ViStatus viOpen_VXI_MEMACC(SbvisaSession* session) {
     if (status < VI_SUCCESS) {
         return status;
     }
-    auto s = std::make_unique<RegisterSession>();
-    s->bus = std::make_unique<VxiBus>();
-    s->registers = std::make_unique<RegisterAccess>(*s->bus, MemoryAccessWindows());
-    s->numbers = {{VI_ATTR_VXI_LA, static_cast<ViAttrState>(globals.controllerLa)}};
+    auto s = std::make_unique<RegisterSession>(std::make_unique<VxiBus>(), MemoryAccessWindows());
+    s->fixed.numbers = {{VI_ATTR_VXI_LA, static_cast<ViAttrState>(globals.controllerLa)}};
     InstallRegisterSession(*session, std::move(s));
     return VI_SUCCESS;
 }

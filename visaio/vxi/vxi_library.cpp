@@ -1,9 +1,7 @@
 #include "vxi_library.h"
 
-#include "../component.h"
+#include "../interface_library.h"
 
-#include <dlfcn.h>
-#include <filesystem>
 #include <mutex>
 
 namespace corvid::visaio {
@@ -12,29 +10,6 @@ namespace {
 
 // Only one thread of the process loads the library; the others wait for it.
 std::mutex g_loadMutex;
-
-template <class Fn>
-void Resolve(void* handle, const char* name, Fn& fn) {
-    fn = reinterpret_cast<Fn>(dlsym(handle, name));
-}
-
-// The library file: "Library" of [VXI] in the configuration store, else "sbvxint.so"; a
-// bare name is looked for beside the support library first.
-std::string LibraryPath() {
-    std::string name = ConfigString("VXI", "Library", "sbvxint.so");
-    if (name.find('/') != std::string::npos) {
-        return name;
-    }
-    const char* directory = Services().installDirectory ? Services().installDirectory() : nullptr;
-    if (directory && *directory) {
-        std::filesystem::path beside = std::filesystem::path(directory) / name;
-        std::error_code error;
-        if (std::filesystem::exists(beside, error)) {
-            return beside.string();
-        }
-    }
-    return name;
-}
 
 } // namespace
 
@@ -47,12 +22,9 @@ ViStatus VxiLibrary::Load() {
     if (handle_) {
         return VI_SUCCESS;
     }
-    std::string path = LibraryPath();
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        std::error_code error;
-        bool missing = path.find('/') != std::string::npos ? !std::filesystem::exists(path, error) : true;
-        return missing ? VI_ERROR_LIBRARY_NFOUND : VI_ERROR_SYSTEM_ERROR;
+    ViStatus status = OpenInterfaceLibrary(InterfaceLibraryPath("VXI", "sbvxint.so"), handle_);
+    if (status < VI_SUCCESS) {
+        return status;
     }
     Resolve(handle_, "d_InitVXIlibrary", init_);
     Resolve(handle_, "GetGlobals", getGlobals_);
