@@ -49,6 +49,21 @@ TEST_F(GpibVxiSearch, AControllerIsKnownByItsIdentification) {
     });
 }
 
+TEST_F(GpibVxiSearch, AMessageBasedModuleOpensAsTheGpibDeviceAtItsSecondaryAddress) {
+    Configure("[GPIB-VXI]\nController0=0,12\n");
+    InChild([] {
+        fakegpib_add_device(0, 12, 0, "\"Sorbel\",\"GPIB-VXI\",\"GV-2210\",\"1.4\"");
+        fakegpib_add_device(0, 12, 0x62, "Orbis Metrology,FC-3120V,OM3120V-0088,4.01");
+        OpenSession module("GPIB-VXI0::16::INSTR");
+        ASSERT_EQ(module.openStatus, VI_SUCCESS);
+        // Secondary 96 + 2, the 2000 ms time-out rounded to the 3 s step, END on writes.
+        std::string log = FakeLog();
+        EXPECT_NE(log.find("ibdev 0 12 98 12 1 "), std::string::npos) << log;
+        EXPECT_EQ(module.Query("*IDN?\n"), "Orbis Metrology,FC-3120V,OM3120V-0088,4.01\n");
+        EXPECT_EQ(log.find("ibln"), std::string::npos); // no listener question for GPIB-VXI
+    });
+}
+
 TEST_F(GpibVxiSearch, AnotherIdentificationIsNoController) {
     Configure("[GPIB-VXI]\nController0=0,12\n");
     InChild([] {
