@@ -29,6 +29,9 @@ private:
         // (board, primary) -> the instruments there
         std::map<std::pair<int, int>, std::vector<const InstrumentSpec*>> used;
         for (const InstrumentSpec& inst : bench_.instruments) {
+            if (inst.board < 0) {
+                continue; // a module in the embedded controller's mainframe
+            }
             const BoardSpec* board = nullptr;
             for (const BoardSpec& b : bench_.boards) {
                 if (b.index == inst.board) {
@@ -47,7 +50,9 @@ private:
                 if (other->sad == inst.sad) {
                     Fail(inst.line, "the address is already taken by \"" + other->name + "\"");
                 }
-                if (other->sad < 0 || inst.sad < 0) {
+                // A GPIB-VXI controller answers at its primary address, its modules at secondary ones.
+                if ((other->sad < 0 || inst.sad < 0) && !other->gpibVxiController &&
+                    !inst.gpibVxiController) {
                     Fail(inst.line, "primary address " + std::to_string(inst.pad) + " is shared with \"" +
                                         other->name + "\"; only secondary addresses can share one");
                 }

@@ -37,7 +37,13 @@ std::string FindBenchFile() {
     }
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&FindBenchFile), &info) != 0 && info.dli_fname != nullptr) {
-        return (fs::path(info.dli_fname).parent_path() / "sim-bench" / "demo.bench").string();
+        // Modules loaded from a folder below the libraries (controller modules in bin/)
+        // share the demo bench of the folder above.
+        fs::path folder = fs::path(info.dli_fname).parent_path();
+        fs::path beside = folder / "sim-bench" / "demo.bench";
+        fs::path above = folder.parent_path() / "sim-bench" / "demo.bench";
+        std::error_code error;
+        return (!fs::exists(beside, error) && fs::exists(above, error) ? above : beside).string();
     }
     return "sim-bench/demo.bench";
 }

@@ -1,6 +1,7 @@
 // Reading a bench description: the line structure (this file) and the resolution of
 // names in expressions (bench_linker.cpp).
 #include "bench_linker.h"
+#include "bench_modules.h"
 #include "bench_spec.h"
 #include "property_codec.h"
 
@@ -15,10 +16,7 @@ namespace corvid::sim {
 
 namespace {
 
-struct Token {
-    std::string text;
-    bool quoted = false;
-};
+using Token = BenchToken;
 
 bool IsIdentifier(std::string_view name) {
     if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_')) {
@@ -49,6 +47,11 @@ public:
             throw BenchError(file_, instrument_->line,
                              "instrument \"" + instrument_->name + "\" has no 'end'");
         }
+        if (module_ >= 0) {
+            const ModuleSpec& open = spec_.modules[static_cast<size_t>(module_)];
+            throw BenchError(file_, open.line, "module \"" + open.name + "\" has no 'end'");
+        }
+        ModuleReader(spec_).Finish();
         LinkBench(spec_);
         return std::move(spec_);
     }
@@ -206,7 +209,10 @@ private:
             return;
         }
         block_ = Block::None;
-        if (instrument_ == nullptr) {
+        if (module_ >= 0) {
+            NoRest(rest);
+            ModuleBlockLine(keyword, tokens);
+        } else if (instrument_ == nullptr) {
             TopLevel(keyword, tokens, rest);
         } else {
             InstrumentLine(keyword, tokens, rest);
@@ -229,6 +235,11 @@ private:
             Board(tokens);
         } else if (keyword == "instrument") {
             Instrument(tokens);
+        } else if (keyword == "mainframe") {
+            ModuleReader(spec_).Mainframe(tokens, line_);
+        } else if (keyword == "module") {
+            ModuleReader(spec_).Module(tokens, line_);
+            module_ = static_cast<int>(spec_.modules.size()) - 1;
         } else {
             Fail("unknown keyword \"" + keyword + "\"" +
                  (keyword == "end" || keyword == "identity" ? " outside an instrument" : ""));
@@ -260,9 +271,21 @@ private:
         spec_.boards.push_back(board);
     }
 
+    void ModuleBlockLine(const std::string& keyword, const std::vector<Token>& tokens) {
+        ModuleSpec& module = spec_.modules[static_cast<size_t>(module_)];
+        if (keyword == "end") {
+            Expect(tokens, 1, "end");
+            module_ = -1;
+        } else if (!ModuleReader(spec_).ModuleLine(module, tokens, line_)) {
+            Fail("unknown keyword \"" + keyword + "\" in module \"" + module.name + "\"");
+        }
+    }
+
     void Instrument(const std::vector<Token>& tokens) {
+        const bool vxi = tokens.size() == 6 && tokens[3].text == "vxi";
         if ((tokens.size() != 5 && tokens.size() != 6) || tokens[2].text != "at") {
-            Fail("expected: instrument NAME at BOARD PRIMARY [SECONDARY]");
+            Fail("expected: instrument NAME at BOARD PRIMARY [SECONDARY], or instrument NAME at vxi CHASSIS "
+                 "LA");
         }
         InstrumentSpec inst;
         inst.name = tokens[1].text;
@@ -275,13 +298,21 @@ private:
                      std::to_string(other.line));
             }
         }
-        inst.board = Integer(tokens[3], 0, 15, "board index");
-        inst.pad = Integer(tokens[4], 0, 30, "primary address");
-        if (tokens.size() == 6) {
-            inst.sad = Integer(tokens[5], 0, 30, "secondary address");
-        }
         inst.line = line_;
-        spec_.instruments.push_back(std::move(inst));
+        if (vxi) {
+            inst.board = -1;
+            spec_.instruments.push_back(std::move(inst));
+            ModuleReader(spec_).MessageModule(tokens, line_);
+            messageModule_ = static_cast<int>(spec_.modules.size()) - 1;
+        } else {
+            inst.board = Integer(tokens[3], 0, 15, "board index");
+            inst.pad = Integer(tokens[4], 0, 30, "primary address");
+            if (tokens.size() == 6) {
+                inst.sad = Integer(tokens[5], 0, 30, "secondary address");
+            }
+            spec_.instruments.push_back(std::move(inst));
+            messageModule_ = -1;
+        }
         instrument_ = &spec_.instruments.back();
     }
 
@@ -325,6 +356,9 @@ private:
             NoRest(rest);
             Expect(tokens, 1, "trigger");
             block_ = Block::Trigger;
+        } else if (keyword == "vxi" && messageModule_ >= 0) {
+            NoRest(rest);
+            ModuleReader(spec_).ModuleLine(spec_.modules[static_cast<size_t>(messageModule_)], tokens, line_);
         } else if (keyword == "instrument") {
             Fail("instrument \"" + inst.name + "\" (line " + std::to_string(inst.line) + ") has no 'end'");
         } else {
@@ -540,6 +574,8 @@ private:
     std::string file_;
     BenchSpec spec_;
     InstrumentSpec* instrument_ = nullptr;
+    int module_ = -1;        // the module block being read
+    int messageModule_ = -1; // the module of the instrument being read, if it is one
     Block block_ = Block::None;
     int line_ = 0;
 };

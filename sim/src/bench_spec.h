@@ -5,6 +5,7 @@
 
 #include "expression.h"
 #include "header_pattern.h"
+#include "module_spec.h"
 
 #include <cstdint>
 #include <limits>
@@ -62,7 +63,7 @@ struct DialogueSpec {
 
 struct InstrumentSpec {
     std::string name;
-    int board = 0;
+    int board = 0; // -1: not on a GPIB board (a module in the embedded controller's mainframe)
     int pad = 0;
     int sad = -1; // 0 to 30, or -1 for none
     std::string identity;
@@ -72,6 +73,8 @@ struct InstrumentSpec {
     std::vector<ValueSpec> values;
     std::vector<DialogueSpec> dialogues;
     std::vector<SetAction> trigger;
+    // A GPIB-VXI controller: its modules answer at secondary addresses of its primary one.
+    bool gpibVxiController = false;
     int line = 0;
 };
 
@@ -87,6 +90,8 @@ struct BenchSpec {
     std::optional<uint64_t> seed;
     std::vector<BoardSpec> boards;
     std::vector<InstrumentSpec> instruments;
+    std::vector<MainframeSpec> mainframes;
+    std::vector<ModuleSpec> modules;
 };
 
 // A description that cannot be used; what() is "file:line: reason".

@@ -13,6 +13,9 @@ Bus::Bus(BenchSpec spec) : spec_(std::move(spec)), start_(Clock::now()) {
         instruments_.push_back(std::make_unique<Instrument>(inst, *this));
         Instrument* added = instruments_.back().get();
         Board* board = FindBoard(inst.board);
+        if (board == nullptr) {
+            continue; // a module in the embedded controller's mainframe: reached by word-serial only
+        }
         board->instruments.push_back(added);
         if (inst.sad < 0) {
             board->primary[static_cast<size_t>(inst.pad)] = added;
@@ -37,6 +40,11 @@ Instrument* Bus::Listener(int board, int pad, int sad) {
         return nullptr;
     }
     auto p = static_cast<size_t>(pad);
+    // A module behind a GPIB-VXI controller answers at a secondary address of the
+    // controller's primary address.
+    if (sad >= 0x60 && sad <= 0x7e && b->secondary[p][static_cast<size_t>(sad - 0x60)] != nullptr) {
+        return b->secondary[p][static_cast<size_t>(sad - 0x60)];
+    }
     if (b->primary[p] != nullptr) {
         return b->primary[p];
     }

@@ -4,6 +4,7 @@
 #include "platform/runtime_dir.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -89,6 +90,7 @@ void ConfigStore::Load(std::ostream& warnings) {
         // The simulated driver library notifies: service requests arrive at once instead
         // of at the next pass of the polling thread.
         notifyMode_ = true;
+        demoBench_ = true;
         return;
     }
     std::ifstream probe(file_);
@@ -157,7 +159,7 @@ void ConfigStore::ReadDevices(std::ostream& warnings) {
 
 std::optional<std::string> ConfigStore::String(std::string_view section, std::string_view key) const {
     if (!usable_) {
-        return std::nullopt;
+        return demoBench_ ? DemoBenchValue(section, key) : std::nullopt;
     }
     return platform::ReadProfileString(file_, section, key);
 }
@@ -165,6 +167,19 @@ std::optional<std::string> ConfigStore::String(std::string_view section, std::st
 std::string ConfigStore::String(std::string_view section, std::string_view key,
                                 std::string_view fallback) const {
     return String(section, key).value_or(std::string(fallback));
+}
+
+// The settings of the demo bench that differ from the defaults: its GPIB-VXI controller.
+std::optional<std::string> ConfigStore::DemoBenchValue(std::string_view section, std::string_view key) {
+    static constexpr std::array<std::array<std::string_view, 3>, 1> kValues{{
+        {"GPIB-VXI", "Controller0", "0,12"},
+    }};
+    for (const auto& [s, k, value] : kValues) {
+        if (SameText(s, section) && SameText(k, key)) {
+            return std::string(value);
+        }
+    }
+    return std::nullopt;
 }
 
 long ConfigStore::Number(std::string_view section, std::string_view key, long fallback) const {

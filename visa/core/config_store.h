@@ -5,6 +5,7 @@
 //   [GPIB]           Boards=0  Library=simgpib.so
 //   [GPIB-DEVICES]   Device0=0,22,0,1   (board, primary, secondary, kind; up to 60)
 //   [GPIB-CONFIG]    DisableIbListen=0  SRQPollTime=1000
+//   [GPIB-VXI]       Controller0=0,12   (board, primary[, SBGPVX entry]; 0 to 9)
 //   [ALIASES]        dmm=GPIB0::22::INSTR
 #pragma once
 
@@ -55,12 +56,14 @@ public:
     void FillTables(SbvisaSharedTables& tables) const;
 
 private:
+    static std::optional<std::string> DemoBenchValue(std::string_view section, std::string_view key);
     bool CheckSyntax(std::ostream& warnings) const;
     void ReadBoards(std::ostream& warnings);
     void ReadDevices(std::ostream& warnings);
 
     std::filesystem::path file_;
     bool usable_ = false;
+    bool demoBench_ = false; // no store at all: the demo bench's settings
     std::string ioLibrary_ = "sbviio32.so";
     std::string gpibLibrary_ = "simgpib.so";
     bool notifyMode_ = false;

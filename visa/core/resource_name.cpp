@@ -150,6 +150,13 @@ private:
     }
 
     bool Vxi() {
+        // pyvisa 1.11 spells GPIB-VXI names with a GPIB secondary address of 0
+        // ("GPIB-VXI0::16::0::INSTR", "GPIB-VXI0::MEMACC::0::INSTR"): the same resources.
+        if (out_.interfaceType == VI_INTF_GPIB_VXI && Count() == 4 && IsClass(Last(), "INSTR") &&
+            fields_[2] == "0") {
+            const bool memory = IsClass(fields_[1], "MEMACC");
+            fields_.erase(fields_.begin() + 2, memory ? fields_.end() : fields_.begin() + 3);
+        }
         if (Count() == 2 && (IsClass(Last(), "MEMACC") || IsClass(Last(), "BACKPLANE") ||
                              (out_.interfaceType == VI_INTF_VXI && IsClass(Last(), "SERVANT")))) {
             out_.resourceClass = Upper(Last());

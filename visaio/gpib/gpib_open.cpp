@@ -162,7 +162,8 @@ const SbvisaOperations& GpibOperations() {
 }
 
 GpibSession* GpibDataOf(SbvisaSession* record) {
-    if (!record || record->operations != &kOperations) {
+    // Every session of the GPIB family (GPIB, GPIB-VXI) closes through GpibClose.
+    if (!record || !record->operations || record->operations->close != GpibClose) {
         return nullptr;
     }
     return static_cast<GpibSession*>(record->interfaceData);
@@ -176,8 +177,17 @@ SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_GPIB) {
         return VI_ERROR_RSRC_NFOUND;
     }
-    int board = session->interfaceNumber;
-    if (board >= SBVISA_GPIB_BOARDS || !Tables().gpibBoardExists[board] || ConfiguredAbsent(*session)) {
+    if (ConfiguredAbsent(*session)) {
+        return VI_ERROR_RSRC_NFOUND;
+    }
+    return GpibOpenAt(*session, session->interfaceNumber, session->primaryAddress, session->secondaryAddress,
+                      GpibOperations(), nullptr);
+}
+
+ViStatus corvid::visaio::GpibOpenAt(SbvisaSession& record, int board, int primary, int secondary,
+                                    const SbvisaOperations& operations, std::shared_ptr<GpibVxiLink> link) {
+    SbvisaSession* session = &record;
+    if (board < 0 || board >= SBVISA_GPIB_BOARDS || !Tables().gpibBoardExists[board]) {
         return VI_ERROR_RSRC_NFOUND;
     }
     GpibResult initialised = InitialiseBoard(board);
@@ -187,8 +197,10 @@ SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
     if (std::string_view(session->resourceClass) == "INTFC") {
         return OpenBoard(session, board);
     }
-    auto s = std::make_unique<GpibSession>(*session);
-    s->secondaryZero = AnswersAtSecondaryZero(*session);
+    auto s = std::make_unique<GpibSession>(*session, board, primary, secondary);
+    s->vxi = std::move(link);
+    // A module behind a GPIB-VXI controller always has its secondary address.
+    s->secondaryZero = !s->vxi && AnswersAtSecondaryZero(*session);
     GpibDriver& driver = GpibDriver::Instance();
     TimeoutStep step = RoundTimeout(s->timeout);
     s->timeout = step.milliseconds;
@@ -210,7 +222,7 @@ SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
     s->readdress = !driver.Config(s->ud, IbcREADDR, 1).failed();
     GpibSession& data = *s;
     session->interfaceData = s.release();
-    session->operations = &kOperations;
+    session->operations = &operations;
     if (Tables().disableIbListen != 0) {
         return VI_SUCCESS;
     }

@@ -11,15 +11,22 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <optional>
 
 namespace corvid::visaio {
 
+// What a GPIB-VXI session adds to its GPIB device (gpibvxi/).
+struct GpibVxiLink;
+
 struct GpibSession {
     explicit GpibSession(SbvisaSession& session)
         : record(&session), board(session.interfaceNumber), primary(session.primaryAddress),
           secondary(session.secondaryAddress) {}
+    // A device reached at another GPIB address than the record names (GPIB-VXI).
+    GpibSession(SbvisaSession& session, int boardNumber, int primaryAddress, int secondaryAddress)
+        : record(&session), board(boardNumber), primary(primaryAddress), secondary(secondaryAddress) {}
 
     // The secondary address as the driver takes it: 0 for none, else 0x60 + n.
     int DriverSecondary() const { return HasSecondary() ? secondary + 0x60 : 0; }
@@ -55,6 +62,8 @@ struct GpibSession {
     AsyncJob job;
     bool jobPending = false;
     bool terminating = false; // viTerminate completes the job itself
+
+    std::shared_ptr<GpibVxiLink> vxi; // GPIB-VXI sessions only
 };
 
 // The boards 0 to 99 and the session whose asynchronous transfer runs on each.
@@ -74,8 +83,12 @@ private:
 
 // The operation table of GPIB sessions.
 const SbvisaOperations& GpibOperations();
-// The GPIB data of a record, or null when the record is not a GPIB session.
+// The GPIB data of a record, or null when the record is not a GPIB or GPIB-VXI session.
 GpibSession* GpibDataOf(SbvisaSession* record);
+// Opens the GPIB device at board, primary and secondary address (0: none) for the session
+// record, as viOpen_488 does, and installs operations (a table whose close is GpibClose).
+ViStatus GpibOpenAt(SbvisaSession& session, int board, int primary, int secondary,
+                    const SbvisaOperations& operations, std::shared_ptr<GpibVxiLink> link);
 
 // Operations shared between the files of the GPIB group.
 ViStatus GpibListenerCheck(GpibSession& s);

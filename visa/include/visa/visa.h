@@ -127,6 +127,77 @@ SBVISA_EXPORT ViStatus _VI_FUNCC viQueryf(ViSession vi, ViConstString writeFmt, 
 SBVISA_EXPORT ViStatus _VI_FUNC viVQueryf(ViSession vi, ViConstString writeFmt, ViConstString readFmt,
                                           ViVAList params);
 
+/* Register access (VXI, GPIB-VXI and PXI sessions) */
+SBVISA_EXPORT ViStatus _VI_FUNC viIn8(ViSession vi, ViUInt16 space, ViBusAddress offset, ViPUInt8 val8);
+SBVISA_EXPORT ViStatus _VI_FUNC viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViPUInt16 val16);
+SBVISA_EXPORT ViStatus _VI_FUNC viIn32(ViSession vi, ViUInt16 space, ViBusAddress offset, ViPUInt32 val32);
+SBVISA_EXPORT ViStatus _VI_FUNC viIn64(ViSession vi, ViUInt16 space, ViBusAddress offset, ViPUInt64 val64);
+SBVISA_EXPORT ViStatus _VI_FUNC viIn8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViPUInt8 val8);
+SBVISA_EXPORT ViStatus _VI_FUNC viIn16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                         ViPUInt16 val16);
+SBVISA_EXPORT ViStatus _VI_FUNC viIn32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                         ViPUInt32 val32);
+SBVISA_EXPORT ViStatus _VI_FUNC viIn64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                         ViPUInt64 val64);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut8(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt8 val8);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 val16);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut32(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt32 val32);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut64(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt64 val64);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset, ViUInt8 val8);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                          ViUInt16 val16);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                          ViUInt32 val32);
+SBVISA_EXPORT ViStatus _VI_FUNC viOut64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                          ViUInt64 val64);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn8(ViSession vi, ViUInt16 space, ViBusAddress offset, ViBusSize length,
+                                          ViAUInt8 buf8);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                           ViBusSize length, ViAUInt16 buf16);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                           ViBusSize length, ViAUInt32 buf32);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn64(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                           ViBusSize length, ViAUInt64 buf64);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                            ViBusSize length, ViAUInt8 buf8);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                             ViBusSize length, ViAUInt16 buf16);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                             ViBusSize length, ViAUInt32 buf32);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveIn64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                             ViBusSize length, ViAUInt64 buf64);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut8(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                           ViBusSize length, ViAUInt8 buf8);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut16(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                            ViBusSize length, ViAUInt16 buf16);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut32(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                            ViBusSize length, ViAUInt32 buf32);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut64(ViSession vi, ViUInt16 space, ViBusAddress offset,
+                                            ViBusSize length, ViAUInt64 buf64);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut8Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                             ViBusSize length, ViAUInt8 buf8);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut16Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                              ViBusSize length, ViAUInt16 buf16);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut32Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                              ViBusSize length, ViAUInt32 buf32);
+SBVISA_EXPORT ViStatus _VI_FUNC viMoveOut64Ex(ViSession vi, ViUInt16 space, ViBusAddress64 offset,
+                                              ViBusSize length, ViAUInt64 buf64);
+SBVISA_EXPORT ViStatus _VI_FUNC viMapAddress(ViSession vi, ViUInt16 mapSpace, ViBusAddress mapOffset,
+                                             ViBusSize mapSize, ViBoolean access, ViAddr suggested,
+                                             ViPAddr address);
+SBVISA_EXPORT ViStatus _VI_FUNC viMapAddressEx(ViSession vi, ViUInt16 mapSpace, ViBusAddress64 mapOffset,
+                                               ViBusSize mapSize, ViBoolean access, ViAddr suggested,
+                                               ViPAddr address);
+SBVISA_EXPORT ViStatus _VI_FUNC viUnmapAddress(ViSession vi);
+SBVISA_EXPORT void _VI_FUNC viPeek8(ViSession vi, ViAddr address, ViPUInt8 val8);
+SBVISA_EXPORT void _VI_FUNC viPeek16(ViSession vi, ViAddr address, ViPUInt16 val16);
+SBVISA_EXPORT void _VI_FUNC viPeek32(ViSession vi, ViAddr address, ViPUInt32 val32);
+SBVISA_EXPORT void _VI_FUNC viPeek64(ViSession vi, ViAddr address, ViPUInt64 val64);
+SBVISA_EXPORT void _VI_FUNC viPoke8(ViSession vi, ViAddr address, ViUInt8 val8);
+SBVISA_EXPORT void _VI_FUNC viPoke16(ViSession vi, ViAddr address, ViUInt16 val16);
+SBVISA_EXPORT void _VI_FUNC viPoke32(ViSession vi, ViAddr address, ViUInt32 val32);
+SBVISA_EXPORT void _VI_FUNC viPoke64(ViSession vi, ViAddr address, ViUInt64 val64);
+
 /* clang-format off */
 #define VI_FIND_BUFLEN (256)
 #define VI_NULL 0
