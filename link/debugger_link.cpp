@@ -43,15 +43,17 @@ platform::MessageResult CDebuggerLink::SendGPIBCommandInfo(const CGPIBCommandInf
         return 0;
     try {
         std::vector<std::uint8_t> bytes = record->Serialize();
-        // Until the debugger has answered, no other driver may put its record in the mapping.
-        OutgoingRecordChannel::Transfer transfer;
-        if (!transfer.held() || !OutgoingRecordChannel::OfThisProcess().Put(bytes)) {
-            platform::ShowMessageBox("Failed to initialize global memory for data transfer.\r\nThis is a "
-                                     "critical failure");
-            return 0;
+        {
+            // Until the debugger has answered, no other driver may put its record in the mapping.
+            OutgoingRecordChannel::Transfer transfer;
+            if (transfer.held() && OutgoingRecordChannel::OfThisProcess().Put(bytes))
+                return platform::SendWindowMessage(window, WM_IOCONTROL_SENDS_DATA, 0,
+                                                   static_cast<std::int64_t>(bytes.size()));
         }
-        return platform::SendWindowMessage(window, WM_IOCONTROL_SENDS_DATA, 0,
-                                           static_cast<std::int64_t>(bytes.size()));
+        // Shown after the transfer: the box may turn an event loop that reports again.
+        platform::ShowMessageBox("Failed to initialize global memory for data transfer.\r\nThis is a "
+                                 "critical failure");
+        return 0;
     } catch (const std::bad_alloc&) {
         return 0;
     } catch (const ArchiveException&) {
