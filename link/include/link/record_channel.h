@@ -32,9 +32,11 @@ inline constexpr const char* kDriverTransferMutex = "IOCOMPONENTGPIBCOMMANDINFOT
 
 // Driver side: "IOCOMPONENTSENDSGPIBCOMMANDINFO", created by this process with room for
 // the largest record sent so far (at least kMinimumSize) and kept until the process ends.
+// Drivers of other processes write into the mapping that the first of them created, as it
+// is: so it has room for any record a driver makes (a block of 65535 doubles is 512 KiB).
 class OutgoingRecordChannel {
 public:
-    static constexpr std::size_t kMinimumSize = 64 * 1024;
+    static constexpr std::size_t kMinimumSize = 640 * 1024;
 
     // The channel of this process: one mapping name, one creator.
     static OutgoingRecordChannel& OfThisProcess();
