@@ -20,12 +20,16 @@ bool CDebuggerReporter::IsPlaybackActive() const {
     return link_.IsPlaybackActive() != 0;
 }
 
+bool CDebuggerReporter::DebuggerPresent() const {
+    return static_cast<bool>(link::FindController());
+}
+
 void CDebuggerReporter::Report(std::int32_t board, std::int32_t address, std::uint8_t action,
                                const CCopyDataBlock* parameters, const CCopyDataBlock* received,
-                               const CCopyDataBlock* sent) const noexcept {
+                               const CCopyDataBlock* sent, std::string_view comments) const noexcept {
     try {
         link_.ReportCommand(static_cast<std::uint8_t>(board), static_cast<std::uint8_t>(address), parameters,
-                            received, sent, action);
+                            received, sent, action, comments);
     } catch (...) {
         ShowDebuggerError();
     }

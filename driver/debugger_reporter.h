@@ -7,6 +7,7 @@
 #include "link/gpib_command_info.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace corvid::driver {
 
@@ -24,12 +25,15 @@ class CDebuggerReporter {
 public:
     bool IsPlaybackActive() const;
 
-    // Reports a record of the board, bus address, action and blocks (each may be null).
-    // Whatever goes wrong on the way is shown in the debugger error box; the operation
-    // goes on with its own result.
+    // Whether a debugger is there to take records.
+    bool DebuggerPresent() const;
+
+    // Reports a record of the board, bus address, action, blocks (each may be null) and
+    // comments. Whatever goes wrong on the way is shown in the debugger error box; the
+    // operation goes on with its own result.
     void Report(std::int32_t board, std::int32_t address, std::uint8_t action,
-                const CCopyDataBlock* parameters, const CCopyDataBlock* received,
-                const CCopyDataBlock* sent) const noexcept;
+                const CCopyDataBlock* parameters, const CCopyDataBlock* received, const CCopyDataBlock* sent,
+                std::string_view comments = {}) const noexcept;
 
     // Asks the debugger for the recorded command of a reading operation.
     ReplayFetch Fetch(CGPIBCommandInfo& record) const;

@@ -17,9 +17,16 @@ constexpr std::uint8_t kNothing = 0;
 } // namespace
 
 CCopyDataBlock Text(std::string_view text) {
-    std::string bytes(text.substr(0, kMaxElements - 1));
+    std::string bytes(text.substr(0, kMaxTextLength));
     bytes.push_back('\0');
     return CCopyDataBlock(bytes.data(), CutCount(bytes.size()), CCopyDataBlock::Char);
+}
+
+std::string TextCutNote(std::string_view blockName, std::size_t length) {
+    if (length <= kMaxTextLength)
+        return {};
+    return std::string(blockName) + " text cut to " + std::to_string(kMaxTextLength) + " of " +
+           std::to_string(length) + " characters";
 }
 
 CCopyDataBlock Dword(std::uint32_t value) {

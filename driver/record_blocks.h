@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace corvid::driver::blocks {
@@ -16,6 +17,12 @@ inline constexpr std::size_t kMaxElements = 0xFFFF;
 
 // A Char block: the text and its zero byte (Count = length + 1), cut to kMaxElements.
 CCopyDataBlock Text(std::string_view text);
+// A Char block holds at most this many characters before its zero byte.
+inline constexpr std::size_t kMaxTextLength = kMaxElements - 1;
+// What a record says of a text of `length` characters that its Char block holds cut, as
+// in "Received text cut to 65534 of 70000 characters"; empty when the text fits.
+std::string TextCutNote(std::string_view blockName, std::size_t length);
+
 // One element of a type.
 CCopyDataBlock Dword(std::uint32_t value);
 CCopyDataBlock Long(std::int32_t value);

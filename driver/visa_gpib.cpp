@@ -1,6 +1,7 @@
 #include "visa_gpib.h"
 
 #include "com/property_bag.h"
+#include "record_blocks.h"
 
 #include <string_view>
 
@@ -60,8 +61,13 @@ void CVisaGpib::LogAndCheck(std::string_view entry, ViStatus status) {
 }
 
 void CVisaGpib::Report(std::uint8_t action, const CCopyDataBlock* parameters, const CCopyDataBlock* received,
-                       const CCopyDataBlock* sent) const noexcept {
-    reporter_.Report(board_, primary_, action, parameters, received, sent);
+                       const CCopyDataBlock* sent, std::string_view comments) const noexcept {
+    reporter_.Report(board_, primary_, action, parameters, received, sent, comments);
+}
+
+std::string CVisaGpib::RecordCutNote(std::string_view blockName, std::size_t length) const {
+    std::string note = blocks::TextCutNote(blockName, length);
+    return note.empty() || !reporter_.DebuggerPresent() ? std::string() : note;
 }
 
 // IInitialize

@@ -119,15 +119,19 @@ private:
     // Logs the step, then fails with VISAGPIB_E_IO and the status text when negative.
     void LogAndCheck(std::string_view entry, ViStatus status);
     void Report(std::uint8_t action, const CCopyDataBlock* parameters, const CCopyDataBlock* received,
-                const CCopyDataBlock* sent) const noexcept;
+                const CCopyDataBlock* sent, std::string_view comments = {}) const noexcept;
+    // The note of a text the debugger's record will hold cut (blocks::TextCutNote), when a
+    // debugger takes records; empty otherwise.
+    std::string RecordCutNote(std::string_view blockName, std::size_t length) const;
 
     // The byte transfers (visa_gpib_io.cpp). A write does nothing in playback; text is
-    // what a text-mode write logs.
+    // what a text-mode write logs (UTF-8), cutNote what its log entry adds.
     void WriteBytes(const void* buffer, std::int64_t count, bool textMode, std::string_view text,
-                    bool playback);
+                    bool playback, std::string_view cutNote = {});
     // Returns the count received. In text mode a zero byte follows the bytes received, so
-    // the buffer needs room for maximum + 1 bytes.
-    ViUInt32 ReadBytes(void* buffer, std::int64_t maximum, bool textMode);
+    // the buffer needs room for maximum + 1 bytes, and *cutNote (when given) receives the
+    // note of a text the record holds cut.
+    ViUInt32 ReadBytes(void* buffer, std::int64_t maximum, bool textMode, std::string* cutNote = nullptr);
     void ReadTextLive(BSTR* bsResult, LONG nMaxResultSize);
     void ReadTextReplayed(const CGPIBCommandInfo& record, BSTR* bsResult);
     void QueryText(BSTR bsCmdString, std::string& reply);

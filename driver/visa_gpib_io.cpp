@@ -1,4 +1,5 @@
 // Text writes, reads and queries, and the two byte transfers every I/O member uses.
+#include "code_page.h"
 #include "record_blocks.h"
 #include "reply_numbers.h"
 #include "visa_gpib.h"
@@ -15,13 +16,34 @@ namespace {
 constexpr LONG kQueryReplySize = 128;
 constexpr std::int64_t kMaxTransfer = std::numeric_limits<ViUInt32>::max();
 
-// The text of a Char block, up to its zero byte.
+// The text of a Char block. One that ends in its zero byte holds everything before it,
+// zero bytes an instrument sent included, as the driver records texts; any other ends at
+// its first zero byte, or at its element count without one.
 std::string_view BlockText(const CCopyDataBlock& block) {
     if (!block.HasData())
         return {};
     std::string_view bytes(reinterpret_cast<const char*>(block.Data()), block.Count());
+    if (!bytes.empty() && bytes.back() == '\0')
+        return bytes.substr(0, bytes.size() - 1);
     return bytes.substr(0, bytes.find('\0'));
 }
+
+// What a log entry adds for a text that the debugger's record holds cut.
+std::string CutSuffix(std::string_view note) {
+    return note.empty() ? std::string() : " [debugger record: " + std::string(note) + "]";
+}
+
+// A new BSTR of the characters of code-page bytes; "Out Of Memory" when it cannot be had.
+BSTR NewText(const CodePage& page, std::string_view bytes) {
+    const std::u16string text = page.ToUtf16(bytes);
+    BSTR result = com::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!result)
+        throw CResultError(E_OUTOFMEMORY, "Out Of Memory");
+    return result;
+}
+
+// Replayed answers whose record says its text was cut carry this at the start of the comments.
+constexpr std::string_view kReceivedCutMark = "Received text cut to ";
 
 } // namespace
 
@@ -31,7 +53,7 @@ void CVisaGpib::ContinueAfterMismatch() {
 }
 
 void CVisaGpib::WriteBytes(const void* buffer, std::int64_t count, bool textMode, std::string_view text,
-                           bool playback) {
+                           bool playback, std::string_view cutNote) {
     if (playback)
         return;
     if (count < 0)
@@ -46,10 +68,10 @@ void CVisaGpib::WriteBytes(const void* buffer, std::int64_t count, bool textMode
         entry = !writeLogging_ ? "Write - ***"
                 : textMode     ? "Write : " + std::string(text)
                                : "Write - Binary Data";
-    LogAndCheck(entry, status);
+    LogAndCheck(entry + CutSuffix(cutNote), status);
 }
 
-ViUInt32 CVisaGpib::ReadBytes(void* buffer, std::int64_t maximum, bool textMode) {
+ViUInt32 CVisaGpib::ReadBytes(void* buffer, std::int64_t maximum, bool textMode, std::string* cutNote) {
     if (maximum < 0)
         throw CResultError(E_INVALIDARG, "Can't Read a negative amount of Data");
     auto limit = static_cast<ViUInt32>(std::min(maximum, kMaxTransfer));
@@ -63,8 +85,14 @@ ViUInt32 CVisaGpib::ReadBytes(void* buffer, std::int64_t maximum, bool textMode)
     auto* bytes = static_cast<char*>(buffer);
     if (textMode)
         bytes[count] = '\0';
-    if (log_.IsSet())
-        LogAndCheck(textMode ? "Read : " + std::string(bytes) : std::string("Read : Binary Data"), status);
+    if (textMode && cutNote)
+        *cutNote = RecordCutNote("Received", count);
+    if (log_.IsSet()) {
+        LogAndCheck(textMode ? "Read : " + CodePage::OfProcess().ToUtf8({bytes, count}) +
+                                   CutSuffix(cutNote ? *cutNote : std::string())
+                             : std::string("Read : Binary Data"),
+                    status);
+    }
     return count;
 }
 
@@ -72,10 +100,13 @@ HRESULT CVisaGpib::Write(BSTR bsCmdString) {
     return Guarded("CVisaGpib::Write", IGpib::iid, [&] {
         bool playback = PlaybackActive();
         CheckInitialised(playback);
-        std::string text = Utf8FromBstr(bsCmdString);
-        WriteBytes(text.data(), static_cast<std::int64_t>(text.size()), true, text, playback);
-        CCopyDataBlock sent = blocks::Text(text);
-        Report(link::actionWrite, nullptr, nullptr, &sent);
+        const CodePage page = CodePage::OfProcess();
+        const std::string bytes = page.FromUtf16(com::BstrView(bsCmdString));
+        const std::string cutNote = RecordCutNote("Sent", bytes.size());
+        WriteBytes(bytes.data(), static_cast<std::int64_t>(bytes.size()), true,
+                   writeLogging_ && log_.IsSet() ? page.ToUtf8(bytes) : std::string(), playback, cutNote);
+        CCopyDataBlock sent = blocks::Text(bytes);
+        Report(link::actionWrite, nullptr, nullptr, &sent, cutNote);
     });
 }
 
@@ -93,23 +124,24 @@ void CVisaGpib::ReadTextLive(BSTR* bsResult, LONG nMaxResultSize) {
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<std::size_t>(nMaxResultSize) + 1]);
     if (!buffer)
         throw CResultError(E_OUTOFMEMORY, "Out Of Memory");
-    ReadBytes(buffer.get(), nMaxResultSize, true);
-    std::string_view text(buffer.get());
-    BSTR result = BstrFromUtf8(text);
-    if (!result)
-        throw CResultError(E_OUTOFMEMORY, "Out Of Memory");
-    *bsResult = result;
-    CCopyDataBlock received = blocks::Text(text);
-    Report(link::actionRead, nullptr, &received, nullptr);
+    std::string cutNote;
+    const ViUInt32 count = ReadBytes(buffer.get(), nMaxResultSize, true, &cutNote);
+    const std::string_view bytes(buffer.get(), count);
+    *bsResult = NewText(CodePage::OfProcess(), bytes);
+    CCopyDataBlock received = blocks::Text(bytes);
+    Report(link::actionRead, nullptr, &received, nullptr, cutNote);
 }
 
 void CVisaGpib::ReadTextReplayed(const CGPIBCommandInfo& record, BSTR* bsResult) {
     if (!AcceptsReplay(record, CCopyDataBlock::Char, link::actionRead))
         return ContinueAfterMismatch();
-    BSTR result = BstrFromUtf8(BlockText(record.Received()));
-    if (!result)
-        throw CResultError(E_OUTOFMEMORY, "Out Of Memory");
-    *bsResult = result;
+    const CodePage page = CodePage::OfProcess();
+    const std::string_view bytes = BlockText(record.Received());
+    *bsResult = NewText(page, bytes);
+    // The recorded answer is shorter than the instrument's was: the log says so.
+    if (log_.IsSet() && record.Comments().starts_with(kReceivedCutMark))
+        log_.LogCommand("Read : " + page.ToUtf8(bytes) + CutSuffix(record.Comments()),
+                        "Replayed answer is incomplete", false);
 }
 
 HRESULT CVisaGpib::Query(BSTR bsCmdString, BSTR* bsResult, LONG nMaxResultSize) {

@@ -43,13 +43,17 @@ platform::MessageResult CDebuggerLink::SendGPIBCommandInfo(const CGPIBCommandInf
         return 0;
     try {
         std::vector<std::uint8_t> bytes = record->Serialize();
-        if (!OutgoingRecordChannel::OfThisProcess().Put(bytes)) {
-            platform::ShowMessageBox("Failed to initialize global memory for data transfer.\r\nThis is a "
-                                     "critical failure");
-            return 0;
+        {
+            // Until the debugger has answered, no other driver may put its record in the mapping.
+            OutgoingRecordChannel::Transfer transfer;
+            if (transfer.held() && OutgoingRecordChannel::OfThisProcess().Put(bytes))
+                return platform::SendWindowMessage(window, WM_IOCONTROL_SENDS_DATA, 0,
+                                                   static_cast<std::int64_t>(bytes.size()));
         }
-        return platform::SendWindowMessage(window, WM_IOCONTROL_SENDS_DATA, 0,
-                                           static_cast<std::int64_t>(bytes.size()));
+        // Shown after the transfer: the box may turn an event loop that reports again.
+        platform::ShowMessageBox("Failed to initialize global memory for data transfer.\r\nThis is a "
+                                 "critical failure");
+        return 0;
     } catch (const std::bad_alloc&) {
         return 0;
     } catch (const ArchiveException&) {
@@ -68,6 +72,12 @@ int CDebuggerLink::GetGPIBCommandInfo(CGPIBCommandInfo& record, bool& error) con
     WaitWhileHeld();
     if (!window)
         return 0;
+    // Until the record is read, no other driver's request may replace it.
+    OutgoingRecordChannel::Transfer transfer;
+    if (!transfer.held()) {
+        error = true;
+        return 1;
+    }
     platform::MessageResult size =
         platform::SendWindowMessage(window, WM_IOCONTROL_WANTS_DATA, 0, mainWindow_);
     if (size <= 0)
@@ -95,9 +105,11 @@ int CDebuggerLink::GetGPIBCommandInfo(CGPIBCommandInfo& record, bool& error) con
 
 int CDebuggerLink::ReportCommand(std::uint8_t boardNumber, std::uint8_t busAddress,
                                  const CCopyDataBlock* parameters, const CCopyDataBlock* received,
-                                 const CCopyDataBlock* sent, std::uint8_t action) const {
+                                 const CCopyDataBlock* sent, std::uint8_t action,
+                                 std::string_view comments) const {
     WaitWhileHeld();
     CGPIBCommandInfo record(boardNumber, busAddress, action, parameters, sent, received);
+    record.SetComments(std::string(comments));
     SendGPIBCommandInfo(&record);
     WaitWhileHeld();
     return 1;

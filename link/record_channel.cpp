@@ -2,6 +2,7 @@
 
 #include "link/debugger_link.h"
 #include "link/shared_memory.h"
+#include "platform/named_mutex.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +12,51 @@ namespace corvid::link {
 OutgoingRecordChannel& OutgoingRecordChannel::OfThisProcess() {
     static OutgoingRecordChannel channel;
     return channel;
+}
+
+OutgoingRecordChannel::~OutgoingRecordChannel() {
+    // Another driver may have copied its record into this mapping and be announcing it:
+    // the file goes only between transfers. A thread that ends the process in the middle
+    // of its own transfer cannot wait for itself.
+    std::unique_lock turn(mutex_, std::try_to_lock);
+    if (turn.owns_lock() && memory_ && transferMutex_) {
+        try {
+            platform::NamedMutexLock others(*transferMutex_);
+            memory_.reset();
+        } catch (const std::exception&) {
+            // An unusable mutex: nobody else can be using it either.
+        }
+    }
+    memory_.reset();
+}
+
+platform::NamedMutex* OutgoingRecordChannel::TransferMutex() {
+    if (!transferMutex_) {
+        try {
+            transferMutex_ = std::make_unique<platform::NamedMutex>(
+                platform::NamedMutex::OpenOrCreate(kDriverTransferMutex));
+        } catch (const std::exception&) {
+            return nullptr;
+        }
+    }
+    return transferMutex_.get();
+}
+
+OutgoingRecordChannel::Transfer::Transfer() : turn_(OfThisProcess().mutex_) {
+    platform::NamedMutex* others = OfThisProcess().TransferMutex();
+    try {
+        if (others) {
+            others->Lock();
+            held_ = true;
+        }
+    } catch (const std::exception&) {
+        held_ = false;
+    }
+}
+
+OutgoingRecordChannel::Transfer::~Transfer() {
+    if (held_)
+        OfThisProcess().transferMutex_->Unlock();
 }
 
 bool OutgoingRecordChannel::Reopen(std::size_t size) {
@@ -23,7 +69,6 @@ bool OutgoingRecordChannel::Reopen(std::size_t size) {
 }
 
 bool OutgoingRecordChannel::Put(std::span<const std::uint8_t> bytes) {
-    std::lock_guard turn(mutex_);
     if (!memory_ || memory_->Size() < bytes.size() || !memory_->IsCurrent()) {
         if (!Reopen(std::max(kMinimumSize, bytes.size())))
             return false;

@@ -314,6 +314,9 @@ bool Engine::StartPlayback(const DocumentRef& document, std::optional<PlaybackCh
 }
 
 void Engine::StopPlayback(bool pause) {
+    // Every report of a recording ends here too; the window's commands are refreshed only
+    // when something changed.
+    const bool changed = playing_ || expected_ || playbackId_ || (pause && !paused_);
     playing_ = false;
     expected_.reset();
     if (const DocumentRef document = PlaybackSource())
@@ -322,7 +325,8 @@ void Engine::StopPlayback(bool pause) {
     playbackId_ = nullptr;
     if (pause)
         paused_ = true;
-    StatesChanged();
+    if (changed)
+        StatesChanged();
 }
 
 void Engine::Stop(const RecordingDocument* active) {

@@ -36,6 +36,9 @@ protected:
         hooks.resetCalibrationQuietly = [this] {
             return resetWorks;
         };
+        hooks.commandStatesChanged = [this] {
+            ++stateRefreshes;
+        };
         engine = std::make_unique<Engine>(prompt, Options{}, hooks);
     }
 
@@ -57,6 +60,7 @@ protected:
     ScriptedPrompt prompt;
     std::unique_ptr<Engine> engine;
     int raised = 0;
+    int stateRefreshes = 0;
     bool resetWorks = true;
 };
 
@@ -114,8 +118,10 @@ TEST_F(EngineTest, RecordingInsertsAtTheRecordPosition) {
     engine->StartRecording(document, RecordingChoice{RecordingStart::insert, false});
     EXPECT_TRUE(engine->IsRecording());
     EXPECT_EQ(document->Commands().HighlightMode(), Highlight::recording);
+    stateRefreshes = 0;
     Report(*engine, WriteCommand(2, "X"));
     Report(*engine, WriteCommand(2, "Y"));
+    EXPECT_EQ(stateRefreshes, 0) << "a report that changes no command state refreshes none";
     const CommandList& list = document->Commands();
     ASSERT_EQ(list.Count(), 4);
     EXPECT_EQ(list.At(1)->command.Sent().GetString(true, 10), "X");

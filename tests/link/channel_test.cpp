@@ -95,6 +95,33 @@ TEST_F(LinkTest, DriverMappingDeletedByHandIsCreatedAgainForTheNextRecord) {
     EXPECT_EQ(peer.NextEvent(), "sends " + Hex(record.Serialize()));
 }
 
+TEST_F(LinkTest, ALargeRecordFitsTheMappingAnotherDriverCreated) {
+    DebuggerPeer peer({});
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    // Another driver process reports first and keeps the mapping it created.
+    auto other = testing::ChildProcess::Fork([&] {
+        CDebuggerLink debugger;
+        CGPIBCommandInfo small = RecordWithBlocksOfType(5);
+        if (debugger.SendGPIBCommandInfo(&small) != 1)
+            return 1;
+        char released = 0;
+        return ::read(gate[0], &released, 1) == 1 ? 0 : 2;
+    });
+    EXPECT_EQ(peer.NextEvent().substr(0, 6), "sends ");
+    std::vector<double> values(30000, 1.5);
+    CCopyDataBlock received(values.data(), static_cast<std::uint16_t>(values.size()), CCopyDataBlock::Double);
+    CGPIBCommandInfo large(0, 22, actionRead, nullptr, nullptr, &received);
+    CDebuggerLink debugger;
+    EXPECT_EQ(debugger.SendGPIBCommandInfo(&large), 1);
+    EXPECT_TRUE(peer.NextEvent() == "sends " + Hex(large.Serialize())) << "the record did not arrive whole";
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_EQ(::write(gate[1], "x", 1), 1);
+    EXPECT_EQ(other.Wait(), 0);
+    ::close(gate[0]);
+    ::close(gate[1]);
+}
+
 TEST_F(LinkTest, ReportCommandHoldsSendsAndHoldsAgain) {
     DebuggerPeer peer({});
     CDebuggerLink debugger;

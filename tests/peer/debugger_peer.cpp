@@ -4,6 +4,7 @@
 #include "link/debugger_link.h"
 
 #include <chrono>
+#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -104,6 +105,9 @@ DebuggerPeer::DebuggerPeer(PeerScript script) {
     int fds[2];
     if (::pipe(fds) != 0)
         throw std::runtime_error("pipe failed");
+    // Room for a few of the largest records as hex lines: the peer answers the driver only
+    // after it wrote the line, and the test reads the lines after the driver's call.
+    ::fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
     child_.emplace(ChildProcess::Fork([&] {
         ::close(fds[0]);
         return RunPeer(script, fds[1]);

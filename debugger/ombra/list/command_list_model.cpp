@@ -37,23 +37,23 @@ const QPalette& CommandListModel::Palette() const {
     return paletteSource_.palette();
 }
 
-void CommandListModel::InsertRow(int index) {
-    if (index < 0 || index > rows_) {
+void CommandListModel::InsertRows(int index, int count) {
+    if (index < 0 || index > rows_ || count < 1) {
         Reset(); // not a change the model can describe row by row
         return;
     }
-    beginInsertRows(QModelIndex(), index, index);
-    ++rows_;
+    beginInsertRows(QModelIndex(), index, index + count - 1);
+    rows_ += count;
     endInsertRows();
 }
 
-void CommandListModel::RemoveRow(int index) {
-    if (index < 0 || index >= rows_) {
+void CommandListModel::RemoveRows(int index, int count) {
+    if (index < 0 || count < 1 || index + count > rows_) {
         Reset();
         return;
     }
-    beginRemoveRows(QModelIndex(), index, index);
-    --rows_;
+    beginRemoveRows(QModelIndex(), index, index + count - 1);
+    rows_ -= count;
     endRemoveRows();
 }
 

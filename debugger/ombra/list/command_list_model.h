@@ -29,9 +29,9 @@ public:
     bool ColourCoding() const { return !colourCoding_ || colourCoding_(); }
     const QPalette& Palette() const;
 
-    // The list has a new row at index / lost the row at index / was replaced.
-    void InsertRow(int index);
-    void RemoveRow(int index);
+    // The list has count new rows from index / lost count rows from index / was replaced.
+    void InsertRows(int index, int count = 1);
+    void RemoveRows(int index, int count = 1);
     void Reset();
     void RefreshRow(int index);
 

@@ -8,13 +8,19 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace corvid::ombra {
 namespace {
 
 // The columns a double click may edit: all but "Time".
 constexpr int kLastEditableColumn = 5;
+
+// More changes than this at once: the trace's 500 rows are read afresh rather than moved
+// one by one.
+constexpr std::size_t kTraceResetThreshold = 16;
 
 // Any column that is shown, for indices that must be visible to scroll or select.
 int FirstShownColumn(const QTableView& view) {
@@ -29,7 +35,11 @@ int FirstShownColumn(const QTableView& view) {
 } // namespace
 
 CommandListView::CommandListView(debugger::CommandList& list, ListLayout layout, QWidget* parent)
-    : QTableView(parent), list_(list), layout_(layout), model_(new CommandListModel(list, *this, this)) {
+    : QTableView(parent), list_(list), layout_(layout), model_(new CommandListModel(list, *this, this)),
+      refresh_(new QTimer(this)) {
+    refresh_->setSingleShot(true);
+    refresh_->setInterval(kListRefreshInterval);
+    connect(refresh_, &QTimer::timeout, this, [this] { CatchUp(); });
     setModel(model_);
     SetUpColumns();
     SetUpRows();
@@ -156,53 +166,116 @@ QModelIndex CommandListView::moveCursor(CursorAction action, Qt::KeyboardModifie
     return next.isValid() ? model_->index(next.row(), column) : next;
 }
 
-void CommandListView::RowInserted(int index) {
+bool CommandListView::Batching() const {
+    return layout_ == ListLayout::trace || list_.RecordingHighlight();
+}
+
+void CommandListView::Queue(RowChange change) {
+    pending_.push_back(change);
+    if (!refresh_->isActive())
+        refresh_->start();
+}
+
+void CommandListView::CatchUp() {
+    refresh_->stop();
+    if (!pending_.empty())
+        Apply(std::exchange(pending_, {}));
+    if (pendingScroll_)
+        ScrollNow(*std::exchange(pendingScroll_, std::nullopt));
+}
+
+void CommandListView::Apply(const std::vector<RowChange>& changes) {
+    int lastInserted = -1;
     {
         const QScopedValueRollback following(followingList_, true);
-        model_->InsertRow(index);
+        if (layout_ == ListLayout::trace && changes.size() > kTraceResetThreshold) {
+            model_->Reset();
+        } else {
+            // Runs of rows inserted one after another, or removed at one place, go at once.
+            for (std::size_t first = 0; first < changes.size();) {
+                const RowChange& change = changes[first];
+                int count = 1;
+                while (first + count < changes.size()) {
+                    const RowChange& next = changes[first + count];
+                    const bool continues =
+                        next.inserted == change.inserted &&
+                        next.index == (change.inserted ? change.index + count : change.index);
+                    if (!continues)
+                        break;
+                    ++count;
+                }
+                if (change.inserted)
+                    model_->InsertRows(change.index, count);
+                else
+                    model_->RemoveRows(change.index, count);
+                first += static_cast<std::size_t>(count);
+            }
+        }
+        for (const RowChange& change : changes)
+            lastInserted = change.inserted ? change.index : lastInserted;
     }
     ShowListSelectionIfDifferent();
-    emit rowInserted(index);
+    if (lastInserted >= 0)
+        emit rowInserted(lastInserted);
     emit rowCountChanged();
+}
+
+void CommandListView::RowInserted(int index) {
+    if (Batching())
+        return Queue({index, true});
+    CatchUp();
+    Apply({{index, true}});
 }
 
 void CommandListView::RowRemoved(int index) {
-    {
-        const QScopedValueRollback following(followingList_, true);
-        model_->RemoveRow(index);
-    }
-    ShowListSelectionIfDifferent();
-    emit rowCountChanged();
+    if (Batching())
+        return Queue({index, false});
+    CatchUp();
+    Apply({{index, false}});
 }
 
 void CommandListView::RowsReset() {
+    pending_.clear(); // the model reads the list as it is now
     {
         const QScopedValueRollback following(followingList_, true);
         model_->Reset();
     }
     ShowListSelectionIfDifferent();
     emit rowCountChanged();
+    CatchUp();
 }
 
 void CommandListView::RowChanged(int index) {
+    CatchUp();
     model_->RefreshRow(index);
 }
 
 void CommandListView::Repaint() {
+    CatchUp();
     RepaintRows();
 }
 
 void CommandListView::SelectionChanged(int /*index*/) {
     if (followingList_)
         return; // the list took the view's own selection
+    CatchUp();
     ShowListSelection();
     emit selectedRowChanged(list_.SelectedIndex());
 }
 
 void CommandListView::EnsureVisible(int index, bool centred) {
+    if (!pending_.empty()) {
+        pendingScroll_ = ScrollRequest{index, centred};
+        return;
+    }
+    ScrollNow({index, centred});
+}
+
+void CommandListView::ScrollNow(ScrollRequest request) {
+    const int index = request.index;
     if (index < 0 || index >= model_->rowCount())
         return;
-    if (centred) {
+    if (request.centred) {
         executeDelayedItemsLayout();
         const int page = RowsPerPage();
         const int top = std::max(rowAt(0), 0);

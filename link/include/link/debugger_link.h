@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string_view>
 
 namespace corvid::link {
 
@@ -45,9 +46,10 @@ public:
     // that one could not be read.
     int GetGPIBCommandInfo(CGPIBCommandInfo& record, bool& error) const;
     // Hold, send a record of the driver's board, bus address, action and blocks (each may
-    // be null), hold again. Returns 1.
+    // be null) with the comments given, hold again. Returns 1.
     int ReportCommand(std::uint8_t boardNumber, std::uint8_t busAddress, const CCopyDataBlock* parameters,
-                      const CCopyDataBlock* received, const CCopyDataBlock* sent, std::uint8_t action) const;
+                      const CCopyDataBlock* received, const CCopyDataBlock* sent, std::uint8_t action,
+                      std::string_view comments = {}) const;
 
 private:
     std::int64_t mainWindow_;

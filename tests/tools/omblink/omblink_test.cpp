@@ -1,10 +1,13 @@
 // omblink as a user runs it: the listener and the sender in separate processes.
 #include "testsupport/sandbox.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
 
 namespace corvid::testing {
 namespace {
@@ -104,6 +107,40 @@ TEST_F(OmblinkTest, SentRecordsArePrintedByTheListenerWithTheirBytes) {
     EXPECT_EQ(second["comments"], "clear");
     EXPECT_EQ(listener.Wait(), 0) << "the listener did not stop after --count records";
     EXPECT_FALSE(std::filesystem::exists(socketPath()));
+}
+
+// Hex of a Char block's text, without its zero byte.
+std::string TextOfHex(const std::string& hex) {
+    std::string text;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        text += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return text.substr(0, text.find('\0'));
+}
+
+TEST_F(OmblinkTest, ReportsOfManyProcessesAndThreadsArriveEachExactlyOnce) {
+    constexpr int kProcesses = 4, kPerProcess = 1000, kThreads = 2;
+    ChildProcess listener = StartListener({"--count", std::to_string(kProcesses * kPerProcess)});
+    std::vector<ChildProcess> reporters;
+    std::multiset<std::string> expected;
+    for (int p = 0; p < kProcesses; ++p) {
+        const std::string tag = "p" + std::to_string(p);
+        reporters.push_back(ChildProcess::Spawn(
+            {FLOOD_REPORTER, tag, std::to_string(kPerProcess), std::to_string(kThreads)}));
+        for (int n = 0; n < kPerProcess; ++n)
+            expected.insert(tag + "-" + std::to_string(n % kThreads) + "-" + std::to_string(n));
+    }
+    std::multiset<std::string> received;
+    std::string line;
+    while (listener.ReadLine(line))
+        received.insert(TextOfHex(nlohmann::json::parse(line)["sent"]["hex"]));
+    for (ChildProcess& reporter : reporters)
+        EXPECT_EQ(reporter.Wait(), 0) << "a report was not answered 1";
+    EXPECT_EQ(listener.Wait(), 0);
+    std::vector<std::string> missing, extra;
+    std::ranges::set_difference(expected, received, std::back_inserter(missing));
+    std::ranges::set_difference(received, expected, std::back_inserter(extra));
+    EXPECT_TRUE(missing.empty()) << missing.size() << " lost, the first " << missing.front();
+    EXPECT_TRUE(extra.empty()) << extra.size() << " duplicated or foreign, the first " << extra.front();
 }
 
 TEST_F(OmblinkTest, PlaybackRecordsAreHandedOutInOrderThenNone) {

@@ -13,8 +13,9 @@
 namespace corvid::ombra::testing {
 namespace {
 
+// Long enough for the command lists, which follow the engine on a timer, to have caught up.
 void Settle() {
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 40; ++i) {
         QApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
         QThread::msleep(5);
     }

@@ -57,6 +57,7 @@ TEST_F(FrameTest, DriverMessagesReachTheEngine) {
     frame->GetEngine().StartRecording(window->Document(), debugger::RecordingChoice{});
     EXPECT_EQ(ReportFromDriver(WriteCommand(4, "*CLS")), 1);
     EXPECT_EQ(window->Document()->Commands().Count(), 1);
+    ASSERT_TRUE(ScreenCaughtUp());
     EXPECT_EQ(frame->Trace()->List()->CellText(0, 2), "WRITE");
     EXPECT_EQ(SendFromDriver(link::WM_IOCONTROL_QUERY_PLAYBACK, 0, 0), 0);
 }

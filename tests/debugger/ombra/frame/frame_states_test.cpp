@@ -117,6 +117,7 @@ TEST_F(FrameTest, RecordingLocksItsDocumentUntilPaused) {
     // A reported command lands at the end of the document and in the trace.
     EXPECT_EQ(Report(engine, WriteCommand(9, "*RST")), 1);
     EXPECT_EQ(recorded->Document()->Commands().Count(), 3);
+    ASSERT_TRUE(ScreenCaughtUp());
     EXPECT_TRUE(frame->LineIndicatorPane()->text().startsWith("Ln 1, of 3 "))
         << frame->LineIndicatorPane()->text().toStdString();
     EXPECT_EQ(engine.Trace().Count(), 1);
@@ -228,6 +229,7 @@ TEST_F(FrameTest, ColourCodingRepaintsTheListsAtOnce) {
     DocumentWindow* window = frame->NewDocument();
     window->Document()->Commands().Insert({WriteCommand(13, "X"), false}, -1, false, false);
     Report(frame->GetEngine(), WriteCommand(13, "X"));
+    ASSERT_TRUE(ScreenCaughtUp());
     EXPECT_EQ(window->List()->CellBackground(0), QColor(0xC8, 0xC8, 0xC8));
     EXPECT_EQ(frame->Trace()->List()->CellBackground(0), QColor(0xC8, 0xC8, 0xC8));
     Act(kColourCoding).trigger();

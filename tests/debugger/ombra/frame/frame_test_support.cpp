@@ -1,5 +1,10 @@
 #include "frame_test_support.h"
 
+#include "ombra/command_list_view.h"
+#include "ombra/trace_view.h"
+
+#include <QElapsedTimer>
+
 namespace corvid::ombra::testing {
 
 DocumentWindow* FrameTest::DocumentWith(int rows, int selected) {
@@ -16,6 +21,23 @@ DocumentWindow* FrameTest::DocumentWith(int rows, int selected) {
         list.Select(selected, false);
     frame->RefreshCommandStates();
     return window;
+}
+
+bool FrameTest::ScreenCaughtUp() {
+    const auto caughtUp = [this] {
+        if (frame->Trace() && !frame->Trace()->List()->CaughtUp())
+            return false;
+        for (DocumentWindow* window : frame->Documents()) {
+            if (!window->List()->CaughtUp())
+                return false;
+        }
+        return true;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!caughtUp() && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return caughtUp();
 }
 
 } // namespace corvid::ombra::testing

@@ -54,6 +54,9 @@ protected:
     // A new document holding the commands, the row selected (-1: none).
     DocumentWindow* DocumentWith(int rows, int selected = -1);
     std::string TempFile(const char* name) const { return (sandbox.home() / name).string(); }
+    // Turns the event loop until the trace and every document list show what their lists
+    // hold (recorded rows reach the screen on a timer); false after a few seconds.
+    bool ScreenCaughtUp();
 
     HookedPrompt prompt;
     std::unique_ptr<MainFrame> frame;

@@ -10,11 +10,20 @@
 #include <QColor>
 #include <QString>
 #include <QTableView>
+#include <chrono>
 #include <functional>
+#include <optional>
+#include <vector>
+
+class QTimer;
 
 namespace corvid::ombra {
 
 enum class ListLayout { document, trace };
+
+// How often the screen follows a list that the engine fills: rows recorded or traced reach
+// the view in batches, so that a driver never waits for the window to draw.
+inline constexpr std::chrono::milliseconds kListRefreshInterval{100};
 
 class CommandListModel;
 
@@ -33,6 +42,11 @@ public:
     void SetColourCoding(std::function<bool()> query);
     // After an option change.
     void RepaintRows();
+
+    // While the list is recorded into (or is the trace), rows inserted and removed reach
+    // the view on a timer; this brings the view up to date at once.
+    void CatchUp();
+    bool CaughtUp() const { return pending_.empty() && !pendingScroll_; }
 
     // The text, icon index, foreground and background of a cell as painted.
     QString CellText(int row, int column) const;
@@ -69,6 +83,19 @@ private:
     void SelectionChanged(int index) override;
     void EnsureVisible(int index, bool centred) override;
 
+    struct RowChange {
+        int index;
+        bool inserted;
+    };
+    struct ScrollRequest {
+        int index;
+        bool centred;
+    };
+    bool Batching() const;
+    void Queue(RowChange change);
+    void Apply(const std::vector<RowChange>& changes);
+    void ScrollNow(ScrollRequest request);
+
     void SetUpColumns();
     void SetUpRows();
     void UserSelectionChanged();
@@ -83,6 +110,11 @@ private:
     CommandListModel* model_;
     // Set while the view follows the list, so that its own changes are not handed back.
     bool followingList_ = false;
+    // Changes of the list the model has not been told of yet, in order, and the latest
+    // scroll request that came with them.
+    std::vector<RowChange> pending_;
+    std::optional<ScrollRequest> pendingScroll_;
+    QTimer* refresh_;
 };
 
 } // namespace corvid::ombra

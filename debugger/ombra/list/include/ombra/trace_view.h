@@ -12,9 +12,10 @@ namespace corvid::ombra {
 class CommandListView;
 
 // A CommandListView in trace layout over the engine's trace list (which keeps the last 500
-// rows). Each appended row is scrolled into view, not selected, and then pending events are
-// processed so that the window paints while a test floods the debugger; socket notifiers
-// are left for later so that no driver message is handled inside another.
+// rows). Each appended row is scrolled into view, not selected. The engine appends at once
+// while it handles a driver's report; the view follows on its timer, so the report is
+// answered without waiting for the window to draw, and no driver message is ever handled
+// inside another.
 class TraceView : public QWidget {
     Q_OBJECT
 public:
@@ -24,8 +25,6 @@ public:
     CommandListView* List() const { return list_; }
 
 private:
-    void RowAppended(int row);
-
     CommandListView* list_;
 };
 

@@ -1,0 +1,128 @@
+#include "code_page.h"
+
+#include "com/bstr.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <strings.h>
+
+namespace corvid::driver {
+namespace {
+
+using HighHalf = std::array<char16_t, 128>;
+
+// The characters of the bytes 0x80 to 0xFF; the bytes below are ASCII in every code page
+// here. Bytes a code page leaves undefined stand for the control character of that value,
+// so that they still round-trip.
+constexpr HighHalf kWindows1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152,
+    0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122,
+    0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, 0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6,
+    0x00A7, 0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF, 0x00B0, 0x00B1, 0x00B2, 0x00B3,
+    0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF, 0x00C0,
+    0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7, 0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD,
+    0x00CE, 0x00CF, 0x00D0, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7, 0x00D8, 0x00D9, 0x00DA,
+    0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF, 0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,
+    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF, 0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4,
+    0x00F5, 0x00F6, 0x00F7, 0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
+};
+
+constexpr HighHalf kDos437 = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
+    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+struct NamedCodePage {
+    const char* names[3];
+    const HighHalf* high; // null: Latin-1, each byte its own character
+};
+
+constexpr NamedCodePage kCodePages[] = {
+    {{"28591", "latin1", "iso-8859-1"}, nullptr},
+    {{"1252", "cp1252", "windows-1252"}, &kWindows1252},
+    {{"437", "cp437", "ibm437"}, &kDos437},
+};
+
+constexpr char kUnmappable = '?';
+
+} // namespace
+
+CodePage CodePage::Named(std::string_view name, bool* known) {
+    for (const NamedCodePage& page : kCodePages) {
+        for (const char* candidate : page.names) {
+            if (name.size() == std::char_traits<char>::length(candidate) &&
+                ::strncasecmp(name.data(), candidate, name.size()) == 0) {
+                if (known)
+                    *known = true;
+                return CodePage(page.high ? page.high->data() : nullptr);
+            }
+        }
+    }
+    if (known)
+        *known = false;
+    return CodePage(nullptr);
+}
+
+CodePage CodePage::OfProcess() {
+    const char* name = std::getenv("CORVID_CODEPAGE");
+    if (!name || !*name)
+        return CodePage(nullptr);
+    bool known = false;
+    CodePage page = Named(name, &known);
+    if (!known) {
+        static const bool reported = [name] {
+            std::fprintf(stderr, "farlink: unknown code page CORVID_CODEPAGE=%s, using Latin-1 (28591)\n",
+                         name);
+            return true;
+        }();
+        (void)reported;
+    }
+    return page;
+}
+
+char16_t CodePage::CharacterOf(unsigned char byte) const {
+    return byte < 0x80 || !high_ ? char16_t(byte) : high_[byte - 0x80];
+}
+
+std::string CodePage::FromUtf16(std::u16string_view text) const {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (char16_t unit : text) {
+        if (unit < 0x80 || (!high_ && unit <= 0xFF)) {
+            bytes.push_back(static_cast<char>(unit));
+            continue;
+        }
+        char mapped = kUnmappable;
+        for (unsigned byte = 0x80; high_ && byte <= 0xFF; ++byte) {
+            if (high_[byte - 0x80] == unit) {
+                mapped = static_cast<char>(byte);
+                break;
+            }
+        }
+        bytes.push_back(mapped);
+    }
+    return bytes;
+}
+
+std::u16string CodePage::ToUtf16(std::string_view bytes) const {
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (char byte : bytes)
+        text.push_back(CharacterOf(static_cast<unsigned char>(byte)));
+    return text;
+}
+
+std::string CodePage::ToUtf8(std::string_view bytes) const {
+    return com::Utf8FromUtf16(ToUtf16(bytes));
+}
+
+} // namespace corvid::driver
