@@ -14,7 +14,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QLabel>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -24,16 +23,6 @@ namespace corvid::operatorwindow {
 namespace {
 
 using operatorconfig::kApplicationTitle;
-
-// A page whose part of the operator interface is not in this installation yet.
-QWidget* PlaceholderPage(const QString& caption, QWidget* parent) {
-    auto* page = new QWidget(parent);
-    auto* layout = new QVBoxLayout(page);
-    auto* label = new QLabel(caption + QObject::tr(": not available yet"), page);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    return page;
-}
 
 } // namespace
 
