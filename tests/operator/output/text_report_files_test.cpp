@@ -304,8 +304,9 @@ TEST(TextReportFilesDatabase, ADatabaseErrorFailsTheOpenAndLeavesNoFiles) {
     EXPECT_FALSE(files.IsOpen());
     files.Close(3);
     EXPECT_TRUE(files.finalFiles().empty());
+    // Only the database and its write-ahead log files.
     for (const auto& entry : fs::directory_iterator(dir.path()))
-        EXPECT_EQ(entry.path().filename(), "empty.db");
+        EXPECT_TRUE(entry.path().filename().string().starts_with("empty.db")) << entry.path();
 }
 
 } // namespace
