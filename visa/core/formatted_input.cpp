@@ -6,9 +6,11 @@
 #include <bit>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace corvid::visa {
@@ -162,7 +164,13 @@ private:
         }
         if (IsReal(code) || text.find_first_of(".eE") != std::string::npos) {
             real = std::strtold(begin, &end);
-            integer = static_cast<long long>(real);
+            // An integer conversion of a real beyond its range takes the nearest end.
+            constexpr auto kLowest = static_cast<long double>(std::numeric_limits<long long>::min());
+            constexpr auto kHighest = static_cast<long double>(std::numeric_limits<long long>::max());
+            integer = std::isnan(real)   ? 0
+                      : real <= kLowest  ? std::numeric_limits<long long>::min()
+                      : real >= kHighest ? std::numeric_limits<long long>::max()
+                                         : static_cast<long long>(real);
             return *end == '\0';
         }
         int base = code == 'o' ? 8 : code == 'x' || code == 'X' ? 16 : code == 'i' ? 0 : 10;
