@@ -1,8 +1,6 @@
 // The exports of the interface types that this component does not serve yet: their find
 // lists nothing and their open finds no resource.
-#include "visa/sbvisa_io.h"
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
+#include "export.h"
 
 SBVIIO_EXPORT ViStatus viFindRsrc_GPVX(const SbvisaFindContext*, SbvisaFindList*) {
     return VI_ERROR_RSRC_NFOUND;

@@ -1,4 +1,5 @@
 // viOpen_488: opening a session on "GPIB%hd::%hd[::%hd]::INSTR".
+#include "../export.h"
 #include "gpib_session.h"
 #include "gpib_tables.h"
 
@@ -6,8 +7,6 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 namespace {
@@ -115,7 +114,9 @@ GpibSession* GpibDataOf(SbvisaSession* record) {
 
 using namespace corvid::visaio;
 
-SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
+namespace {
+
+ViStatus Open488(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_GPIB) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -161,4 +162,10 @@ SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
         driver.InterfaceClear(board);
     }
     return GpibListenerCheck(data) < VI_SUCCESS ? VI_SUCCESS_DEV_NPRESENT : VI_SUCCESS;
+}
+
+} // namespace
+
+SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
+    return Guarded([session] { return Open488(session); });
 }
