@@ -1,5 +1,7 @@
 #include "platform/locked_file.h"
 
+#include "platform/unique_fd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,28 +14,6 @@ namespace corvid::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now and reports whether the close succeeded (written data may fail here).
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Removes a file on destruction unless released.
 class UnlinkGuard {
@@ -110,8 +90,8 @@ bool ReplaceWith(const fs::path& target, const std::string& text, mode_t mode) {
     std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    FileDescriptor temp(::mkostemp(name.data(), O_CLOEXEC));
-    if (!temp.valid())
+    UniqueFd temp(::mkostemp(name.data(), O_CLOEXEC));
+    if (!temp)
         return false;
     UnlinkGuard removeTemp{fs::path(name.data())};
     if (!WriteAll(temp.get(), text) || ::fchmod(temp.get(), mode) != 0 || ::fsync(temp.get()) != 0 ||
@@ -126,8 +106,8 @@ bool ReplaceWith(const fs::path& target, const std::string& text, mode_t mode) {
 } // namespace
 
 std::optional<std::string> ReadLockedFile(const fs::path& file) {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid() || !Lock(fd.get(), LOCK_SH))
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd || !Lock(fd.get(), LOCK_SH))
         return std::nullopt;
     return ReadAll(fd.get());
 }
@@ -145,8 +125,8 @@ bool UpdateLockedFile(const fs::path& file,
                 continue;
             created = raw >= 0;
         }
-        FileDescriptor fd(raw);
-        if (!fd.valid())
+        UniqueFd fd(raw);
+        if (!fd)
             return false;
         // An empty file we created only to hold the lock goes again unless it gets contents.
         UnlinkGuard removeCreated(created ? target : fs::path());
