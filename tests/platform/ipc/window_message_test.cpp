@@ -8,8 +8,8 @@
 #include <csignal>
 #include <cstring>
 #include <future>
-#include <poll.h>
 #include <linux/sockios.h>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/ioctl.h>
 #include <sys/socket.h>

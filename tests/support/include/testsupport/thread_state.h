@@ -2,8 +2,8 @@
 // can go on once another thread is blocked rather than after a guessed delay.
 #pragma once
 
-#include <vector>
 #include <sys/types.h>
+#include <vector>
 
 namespace corvid::testing {
 
