@@ -1,5 +1,6 @@
 #include "platform/locked_file.h"
 
+#include "platform/file_replace.h"
 #include "platform/unique_fd.h"
 
 #include <cerrno>
@@ -8,7 +9,6 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <vector>
 
 namespace corvid::platform {
 namespace {
@@ -57,22 +57,6 @@ std::optional<std::string> ReadAll(int fd) {
     }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t put = ::write(fd, data, left);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += put;
-        left -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 // Replacing a symbolic link by rename would turn it into a plain file; follow it.
 fs::path FollowLink(const fs::path& file) {
     std::error_code error;
@@ -84,23 +68,6 @@ fs::path FollowLink(const fs::path& file) {
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool ReplaceWith(const fs::path& target, const std::string& text, mode_t mode) {
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    UniqueFd temp(::mkostemp(name.data(), O_CLOEXEC));
-    if (!temp)
-        return false;
-    UnlinkGuard removeTemp{fs::path(name.data())};
-    if (!WriteAll(temp.get(), text) || ::fchmod(temp.get(), mode) != 0 || ::fsync(temp.get()) != 0 ||
-        !temp.Close())
-        return false;
-    if (::rename(name.data(), target.c_str()) != 0)
-        return false;
-    removeTemp.Release();
-    return true;
 }
 
 } // namespace
@@ -147,7 +114,7 @@ bool UpdateLockedFile(const fs::path& file,
         std::optional<std::string> next = update(LockedFileContents{std::move(*current), !created});
         if (!next)
             return true;
-        if (!ReplaceWith(target, *next, held.st_mode & 07777))
+        if (!ReplaceFileContents(target, *next, held.st_mode & 07777))
             return false;
         removeCreated.Release();
         return true;

@@ -1,9 +1,16 @@
 // The shared small helpers: descriptor ownership and the text helpers.
+#include "platform/file_replace.h"
 #include "platform/text.h"
 #include "platform/unique_fd.h"
 
+#include <algorithm>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sys/stat.h>
+#include <vector>
 
 namespace corvid::platform {
 namespace {
@@ -39,6 +46,37 @@ TEST(UniqueFd, ClosesWhatItOwnsExactlyOnce) {
     EXPECT_TRUE(closing.Close());
     EXPECT_FALSE(IsOpen(kept));
     EXPECT_TRUE(closing.Close()) << "nothing left to close";
+}
+
+std::string Contents(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ReplaceFileContents, ReplacesWholeOrLeavesEverythingAsItWas) {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "corvid-replace-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    const fs::path file = dir / "settings.ini";
+
+    ASSERT_TRUE(ReplaceFileContents(file, "first\n", 0640));
+    ASSERT_TRUE(ReplaceFileContents(file, std::string("second\0line\n", 12), 0640));
+    EXPECT_EQ(Contents(file), std::string("second\0line\n", 12));
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    fs::create_directory(dir / "taken");
+    EXPECT_FALSE(ReplaceFileContents(dir / "taken", "text", 0644)) << "a directory is not replaced";
+    EXPECT_FALSE(ReplaceFileContents(dir / "missing" / "file", "text", 0644));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"settings.ini", "taken"})) << "no temporary file is left";
+    fs::remove_all(dir);
 }
 
 TEST(Text, TrimTakesBlanksFromBothEndsOnly) {
