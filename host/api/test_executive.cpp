@@ -222,9 +222,11 @@ bool TestExecutive::TestInVariant(VTestHandle handle) {
         return false;
     if (selectedVariant_.empty() || test->variants.empty())
         return true;
-    for (const std::string& variant : test->variants)
-        if (EqualsNoCase(variant, selectedVariant_))
+    for (const std::string& variant : test->variants) {
+        if (EqualsNoCase(variant, selectedVariant_)) {
             return true;
+        }
+    }
     return false;
 }
 

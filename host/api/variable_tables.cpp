@@ -47,9 +47,11 @@ std::intptr_t VariableTables::Define(std::string_view table, std::string_view na
 }
 
 std::intptr_t VariableTables::Find(std::string_view table, std::string_view name) const {
-    for (const auto& [handle, variable] : variables_)
-        if (EqualsNoCase(variable.table(), table) && EqualsNoCase(variable.name(), name))
+    for (const auto& [handle, variable] : variables_) {
+        if (EqualsNoCase(variable.table(), table) && EqualsNoCase(variable.name(), name)) {
             return handle;
+        }
+    }
     return 0;
 }
 

@@ -74,8 +74,9 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 std::optional<std::string> ReadLockedFile(const fs::path& file) {
     UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd || !Lock(fd.get(), LOCK_SH))
+    if (!fd || !Lock(fd.get(), LOCK_SH)) {
         return std::nullopt;
+    }
     return ReadAll(fd.get());
 }
 
@@ -93,8 +94,9 @@ bool UpdateLockedFile(const fs::path& file,
             created = raw >= 0;
         }
         UniqueFd fd(raw);
-        if (!fd)
+        if (!fd) {
             return false;
+        }
         // An empty file we created only to hold the lock goes again unless it gets contents.
         UnlinkGuard removeCreated(created ? target : fs::path());
         if (!Lock(fd.get(), LOCK_EX))
@@ -114,8 +116,9 @@ bool UpdateLockedFile(const fs::path& file,
         std::optional<std::string> next = update(LockedFileContents{std::move(*current), !created});
         if (!next)
             return true;
-        if (!ReplaceFileContents(target, *next, held.st_mode & 07777))
+        if (!ReplaceFileContents(target, *next, held.st_mode & 07777)) {
             return false;
+        }
         removeCreated.Release();
         return true;
     }

@@ -76,8 +76,9 @@ std::string ProfileText::Text() const {
 
 std::optional<std::size_t> ProfileText::FindSection(std::string_view section) const {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == ProfileLine::Kind::Section && EqualsNoCase(lines_[i].name, section))
+        if (lines_[i].kind == ProfileLine::Kind::Section && EqualsNoCase(lines_[i].name, section)) {
             return i;
+        }
     }
     return std::nullopt;
 }
@@ -91,8 +92,9 @@ std::size_t ProfileText::SectionEnd(std::size_t header) const {
 
 std::optional<std::size_t> ProfileText::FindEntry(std::size_t header, std::string_view key) const {
     for (std::size_t i = header + 1; i < SectionEnd(header); ++i) {
-        if (lines_[i].kind == ProfileLine::Kind::Entry && EqualsNoCase(lines_[i].name, key))
+        if (lines_[i].kind == ProfileLine::Kind::Entry && EqualsNoCase(lines_[i].name, key)) {
             return i;
+        }
     }
     return std::nullopt;
 }

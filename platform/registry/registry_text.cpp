@@ -167,8 +167,9 @@ std::optional<std::string> ParseKeyLine(std::string_view line, std::string_view 
         return std::nullopt;
     std::string_view full = line.substr(1, close - 1);
     std::string_view head = full.substr(0, full.find('\\'));
-    if (!EqualsNoCase(head, rootName))
+    if (!EqualsNoCase(head, rootName)) {
         return std::nullopt;
+    }
     if (head.size() == full.size())
         return std::string();
     return std::string(full.substr(head.size() + 1));

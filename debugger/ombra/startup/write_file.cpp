@@ -24,8 +24,9 @@ bool WriteFileIfChanged(const std::filesystem::path& file, const std::string& te
     std::filesystem::create_directories(file.parent_path(), error);
     if (error)
         return false;
-    if (!platform::ReplaceFileContents(file, text, 0644))
+    if (!platform::ReplaceFileContents(file, text, 0644)) {
         return false;
+    }
     changed = true;
     return true;
 }

@@ -32,7 +32,7 @@ TEST(UniqueFd, ClosesWhatItOwnsExactlyOnce) {
         owner = std::move(other); // closes first, takes second
         EXPECT_FALSE(IsOpen(first));
         EXPECT_TRUE(IsOpen(second));
-        EXPECT_FALSE(other);
+        EXPECT_FALSE(other); // NOLINT(bugprone-use-after-move): a moved-from owner holds nothing
         UniqueFd moved(std::move(owner));
         EXPECT_EQ(moved.get(), second);
     }
