@@ -1,6 +1,7 @@
 // The exports of sbviio32 shared by every interface type: attach, detach and VENEER_Yield.
 #include "component.h"
 
+#include "export.h"
 #include "gpib/gpib_poller.h"
 
 #include <charconv>
@@ -10,8 +11,6 @@
 #include <set>
 #include <string>
 #include <thread>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 namespace {
@@ -84,7 +83,9 @@ using namespace corvid::visaio;
 
 // Start-up: clears the library states and reads the configuration keys of GPIB-CONFIG and
 // GPIB-VXI-CONFIG into the shared configuration.
-SBVIIO_EXPORT ViStatus sbviio_attach(const SbvisaServices* services) {
+namespace {
+
+ViStatus Attach(const SbvisaServices* services) {
     if (!services || services->version != SBVISA_IO_VERSION || services->size < sizeof(SbvisaServices) ||
         !services->tables) {
         return VI_ERROR_SYSTEM_ERROR;
@@ -103,10 +104,22 @@ SBVIIO_EXPORT ViStatus sbviio_attach(const SbvisaServices* services) {
     return VI_SUCCESS;
 }
 
+} // namespace
+
+SBVIIO_EXPORT ViStatus sbviio_attach(const SbvisaServices* services) {
+    return Guarded([services] { return Attach(services); });
+}
+
 SBVIIO_EXPORT void sbviio_detach() {
-    GpibPoller::Instance().Stop();
+    Guarded([] {
+        GpibPoller::Instance().Stop();
+        return VI_SUCCESS;
+    });
 }
 
 SBVIIO_EXPORT void VENEER_Yield() {
-    Yield();
+    Guarded([] {
+        Yield();
+        return VI_SUCCESS;
+    });
 }

@@ -2,9 +2,8 @@
 
 #include "debugger/prompt.h"
 #include "platform/profile.h"
+#include "platform/sqlite_handle.h"
 
-#include <memory>
-#include <sqlite3.h>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -21,16 +20,6 @@ std::optional<std::string> ProfileValue(const std::filesystem::path& file, const
         return std::nullopt;
     return value;
 }
-
-struct DatabaseCloser {
-    void operator()(sqlite3* database) const { sqlite3_close_v2(database); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 bool IsSystemObject(const std::string& name) {
     return strncasecmp(name.c_str(), "MSys", 4) == 0 || strncasecmp(name.c_str(), "sqlite_", 7) == 0;
@@ -52,7 +41,7 @@ std::optional<std::vector<std::string>> UserTables(sqlite3* database) {
     if (sqlite3_prepare_v2(database, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid", -1,
                            &raw, nullptr) != SQLITE_OK)
         return std::nullopt;
-    Statement statement(raw);
+    platform::SqliteStatement statement(raw);
     std::vector<std::string> tables;
     int step;
     while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
@@ -83,7 +72,7 @@ std::optional<std::filesystem::path> LocateCalibrationDatabase() {
 bool EmptyCalibrationDatabase(const std::filesystem::path& path) {
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    Database database(raw);
+    platform::SqliteConnection database(raw);
     if (opened != SQLITE_OK)
         return false;
     // A station that is writing the file right now finishes first.

@@ -5,6 +5,7 @@
 #include "debugger/list_text.h"
 #include "debugger/prompt.h"
 #include "debugger/value_checks.h"
+#include "platform/text.h"
 
 #include <array>
 #include <cctype>
@@ -79,7 +80,7 @@ void ReplaceFieldsOf(link::CGPIBCommandInfo& row, const link::CGPIBCommandInfo& 
 
 bool CommandMatches(const link::CGPIBCommandInfo& command, const FindRequest& request) {
     const std::string needle =
-        request.matchCase ? std::string(Trimmed(request.text)) : Lowered(Trimmed(request.text));
+        request.matchCase ? std::string(platform::Trim(request.text)) : Lowered(platform::Trim(request.text));
     const bool matchCase = request.matchCase;
     if (Occurs(needle, std::to_string(command.BusAddress()), matchCase) ||
         Occurs(needle, LocaleDateTimeText(command.Time().date), matchCase) ||

@@ -1,5 +1,7 @@
 #include "debugger/value_checks.h"
 
+#include "platform/text.h"
+
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -29,16 +31,8 @@ std::string_view WithoutLeading(std::string_view text, std::string_view characte
 
 } // namespace
 
-std::string_view Trimmed(std::string_view text) {
-    constexpr std::string_view blanks = " \t\r\n";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 std::optional<std::uint8_t> ParseBusAddress(std::string_view text) {
-    const std::string_view digits = Trimmed(text);
+    const std::string_view digits = platform::Trim(text);
     if (digits == "0")
         return 0;
     // Leading zeros do not count ("007" is 7); a zero is typed as the single digit.
@@ -53,7 +47,7 @@ std::optional<std::uint8_t> ParseBusAddress(std::string_view text) {
 }
 
 std::optional<std::int64_t> IntegerCheck(std::string_view text) {
-    const std::string trimmed(Trimmed(text));
+    const std::string trimmed(platform::Trim(text));
     if (HasAnyOf(trimmed, kNotInIntegers))
         return std::nullopt;
     errno = 0;
@@ -66,7 +60,7 @@ std::optional<std::int64_t> IntegerCheck(std::string_view text) {
 }
 
 std::optional<double> RealCheck(std::string_view text) {
-    const std::string trimmed(Trimmed(text));
+    const std::string trimmed(platform::Trim(text));
     if (HasAnyOf(trimmed, kNotInReals))
         return std::nullopt;
     // The leading real number, read the same in every locale. A lone plus sign may lead.

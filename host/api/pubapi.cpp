@@ -2,6 +2,7 @@
 // thrown inside crosses it.
 #include "halcyon/pubapi.h"
 
+#include "api_guard.h"
 #include "configuration_reader.h"
 #include "halcyon/host_program.h"
 #include "test_executive.h"
@@ -23,6 +24,16 @@ const char* Text(const char* text) {
 
 } // namespace
 
+void corvid::host::NoteCallFailure(const char* reason) noexcept {
+    try {
+        Host().SetLastError(reason);
+    } catch (...) { // no memory left even for the reason
+    }
+}
+
+using corvid::host::Guarded;
+using corvid::host::GuardedCall;
+
 void VRegisterSequenceBegin(VSequenceBeginProc proc) {
     Host().callbacks().sequenceBegin.Register(proc);
 }
@@ -42,123 +53,126 @@ void VRegisterSendTraceMsg(VMessageProc proc) {
     Host().callbacks().trace.Register(proc);
 }
 void VUnregisterSequenceBegin(VSequenceBeginProc proc) {
-    Host().callbacks().sequenceBegin.Unregister(proc);
+    GuardedCall([&] { Host().callbacks().sequenceBegin.Unregister(proc); });
 }
 void VUnregisterSequenceEnd(VSequenceEndProc proc) {
-    Host().callbacks().sequenceEnd.Unregister(proc);
+    GuardedCall([&] { Host().callbacks().sequenceEnd.Unregister(proc); });
 }
 void VUnregisterTestBegin(VTestEventProc proc) {
-    Host().callbacks().testBegin.Unregister(proc);
+    GuardedCall([&] { Host().callbacks().testBegin.Unregister(proc); });
 }
 void VUnregisterTestEnd(VTestEventProc proc) {
-    Host().callbacks().testEnd.Unregister(proc);
+    GuardedCall([&] { Host().callbacks().testEnd.Unregister(proc); });
 }
 void VUnregisterSendReportMsg(VMessageProc proc) {
-    Host().callbacks().report.Unregister(proc);
+    GuardedCall([&] { Host().callbacks().report.Unregister(proc); });
 }
 void VUnregisterSendTraceMsg(VMessageProc proc) {
-    Host().callbacks().trace.Unregister(proc);
+    GuardedCall([&] { Host().callbacks().trace.Unregister(proc); });
 }
 
 unsigned int VLoadTestsuite(const char* path) {
-    try {
-        return Host().Load(Text(path)) ? 1u : 0u;
-    } catch (...) {
-        Host().SetLastError("out of memory");
-        return 0;
-    }
+    return Guarded(0u, [&] { return Host().Load(Text(path)) ? 1u : 0u; });
 }
 
 int VSetSelector(const char* variant) {
-    return Host().SetSelector(Text(variant)) ? 1 : 0;
+    return Guarded(0, [&] { return Host().SetSelector(Text(variant)) ? 1 : 0; });
 }
 
 VTestHandle VFindTest(const char*, const char* name) {
-    return Host().FindTest(Text(name));
+    return Guarded(VTestHandle{0}, [&] { return Host().FindTest(Text(name)); });
 }
 
 int VRunTest(VTestHandle test) {
-    try {
-        return Host().RunTest(test) ? 1 : 0;
-    } catch (...) {
-        Host().SetLastError("the test could not be run");
-        return 0;
-    }
+    return Guarded(0, [&] { return Host().RunTest(test) ? 1 : 0; });
 }
 
 const char* VGetTestName(VTestHandle test) {
-    const auto* found = Host().Test(test);
-    return found ? found->name.c_str() : "";
+    return Guarded("", [&] {
+        const auto* found = Host().Test(test);
+        return found ? found->name.c_str() : "";
+    });
 }
 
 int VTestJudgment(VTestHandle test) {
-    const auto* found = Host().Test(test);
-    return found ? found->judgement : 2;
+    return Guarded(2, [&] {
+        const auto* found = Host().Test(test);
+        return found ? found->judgement : 2;
+    });
 }
 
 int VGetState() {
-    return Host().State();
+    return Guarded(0, [] { return Host().State(); });
 }
 int VStopSequence() {
-    return Host().StopSequence() ? 1 : 0;
+    return Guarded(0, [] { return Host().StopSequence() ? 1 : 0; });
 }
 int VUnloadTestsuite() {
-    return Host().Unload() ? 1 : 0;
+    return Guarded(0, [] { return Host().Unload() ? 1 : 0; });
 }
 std::intptr_t VGetTestsuiteHandle() {
-    return Host().SuiteHandle();
+    return Guarded(std::intptr_t{0}, [] { return Host().SuiteHandle(); });
 }
 int VAppExit() {
-    return Host().AppExit() ? 1 : 0;
+    return Guarded(0, [] { return Host().AppExit() ? 1 : 0; });
 }
 
 int VSendReportMsg(const char* text) {
-    Host().SendReport(Text(text));
-    return 1;
+    return Guarded(0, [&] {
+        Host().SendReport(Text(text));
+        return 1;
+    });
 }
 
 void HalcyonSetIdleProc(HalcyonIdleProc proc, void* context) {
-    Host().SetIdleProc(proc, context);
+    GuardedCall([&] { Host().SetIdleProc(proc, context); });
 }
 void HalcyonSetAppExitProc(HalcyonAppExitProc proc, void* context) {
-    Host().SetAppExitProc(proc, context);
+    GuardedCall([&] { Host().SetAppExitProc(proc, context); });
 }
 const char* HalcyonLastError() {
-    return Host().lastError().c_str();
+    return Guarded("", [] { return Host().lastError().c_str(); });
 }
 int HalcyonTestCount() {
-    return Host().TestCount();
+    return Guarded(0, [] { return Host().TestCount(); });
 }
 VTestHandle HalcyonTestAt(int index) {
-    return Host().TestAt(index);
+    return Guarded(VTestHandle{0}, [&] { return Host().TestAt(index); });
 }
 
 int HalcyonVariantCount() {
-    const auto* variants = Host().Variants();
-    return variants ? static_cast<int>(variants->size()) : 0;
+    return Guarded(0, [] {
+        const auto* variants = Host().Variants();
+        return variants ? static_cast<int>(variants->size()) : 0;
+    });
 }
 
 const char* HalcyonVariantAt(int index) {
-    const auto* variants = Host().Variants();
-    if (!variants || index < 0 || index >= static_cast<int>(variants->size()))
-        return "";
-    return (*variants)[static_cast<std::size_t>(index)].c_str();
+    return Guarded("", [&] {
+        const auto* variants = Host().Variants();
+        if (!variants || index < 0 || index >= static_cast<int>(variants->size())) {
+            return "";
+        }
+        return (*variants)[static_cast<std::size_t>(index)].c_str();
+    });
 }
 
 const char* HalcyonSelectedVariant() {
-    return Host().selectedVariant().c_str();
+    return Guarded("", [] { return Host().selectedVariant().c_str(); });
 }
 int HalcyonTestInVariant(VTestHandle test) {
-    return Host().TestInVariant(test) ? 1 : 0;
+    return Guarded(0, [&] { return Host().TestInVariant(test) ? 1 : 0; });
 }
 
 const char* HalcyonTestError(VTestHandle test) {
-    const auto* found = Host().Test(test);
-    return found ? found->error.c_str() : "";
+    return Guarded("", [&] {
+        const auto* found = Host().Test(test);
+        return found ? found->error.c_str() : "";
+    });
 }
 
 int HalcyonConfigValue(const char* section, const char* key, char* buffer, int size) {
-    try {
+    return Guarded(-1, [&] {
         std::string value;
         std::string failure = corvid::host::ReadConfiguration(Text(section), Text(key), value);
         if (!failure.empty()) {
@@ -171,8 +185,5 @@ int HalcyonConfigValue(const char* section, const char* key, char* buffer, int s
             buffer[count] = '\0';
         }
         return static_cast<int>(value.size());
-    } catch (...) {
-        Host().SetLastError("out of memory");
-        return -1;
-    }
+    });
 }

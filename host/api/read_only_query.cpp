@@ -1,20 +1,11 @@
 #include "read_only_query.h"
 
-#include <memory>
-#include <sqlite3.h>
+#include "platform/sqlite_handle.h"
+
 #include <stdexcept>
 
 namespace corvid::host {
 namespace {
-
-struct CloseDatabase {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct FinalizeStatement {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using DatabasePtr = std::unique_ptr<sqlite3, CloseDatabase>;
-using StatementPtr = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 [[noreturn]] void Fail(sqlite3* db, const std::string& what) {
     throw std::runtime_error(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
@@ -74,7 +65,7 @@ std::vector<QueryRow> QueryReadOnly(const std::string& path, const std::string& 
                                     const std::vector<QueryParameter>& parameters) {
     sqlite3* raw = nullptr;
     int status = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    DatabasePtr db(raw);
+    platform::SqliteConnection db(raw);
     if (status != SQLITE_OK)
         Fail(raw, "cannot open the database " + path);
     // Another station may be writing the file (a filter rebuild, a save): wait for it.
@@ -84,7 +75,7 @@ std::vector<QueryRow> QueryReadOnly(const std::string& path, const std::string& 
     if (sqlite3_prepare_v2(db.get(), sql.c_str(), static_cast<int>(sql.size()), &rawStatement, &tail) !=
         SQLITE_OK)
         Fail(db.get(), "the query is refused");
-    StatementPtr statement(rawStatement);
+    platform::SqliteStatement statement(rawStatement);
     if (!statement)
         throw std::runtime_error("the query is empty");
     if (!sqlite3_stmt_readonly(statement.get()))

@@ -83,7 +83,7 @@ bool TestExecutive::Unload() {
 bool TestExecutive::SetSelector(const std::string& variant) {
     if (const auto* variants = Variants())
         for (const std::string& declared : *variants)
-            if (SameText(declared, variant)) {
+            if (EqualsNoCase(declared, variant)) {
                 selectedVariant_ = declared;
                 return true;
             }
@@ -222,9 +222,11 @@ bool TestExecutive::TestInVariant(VTestHandle handle) {
         return false;
     if (selectedVariant_.empty() || test->variants.empty())
         return true;
-    for (const std::string& variant : test->variants)
-        if (SameText(variant, selectedVariant_))
+    for (const std::string& variant : test->variants) {
+        if (EqualsNoCase(variant, selectedVariant_)) {
             return true;
+        }
+    }
     return false;
 }
 

@@ -42,7 +42,7 @@ void TestSuite::CheckDeclarations() const {
         for (const std::string& variant : test.variants) {
             bool known = false;
             for (const std::string& declared : context_->variants)
-                known = known || SameText(declared, variant);
+                known = known || EqualsNoCase(declared, variant);
             if (!known)
                 throw std::runtime_error(path_ + ": the test \"" + test.name + "\" names the variant \"" +
                                          variant + "\" that the plan does not declare");

@@ -6,22 +6,10 @@
 
 namespace corvid::host {
 
-namespace {
-// Without the locale: names are looked up for every test a plan runs.
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-} // namespace
-
-bool SameText(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return x == y || AsciiLower(x) == AsciiLower(y); });
-}
-
 std::string FoldedName(std::string_view name) {
     std::string folded(name);
     for (char& c : folded)
-        c = AsciiLower(c);
+        c = platform::AsciiLower(c);
     return folded;
 }
 
@@ -59,9 +47,11 @@ std::intptr_t VariableTables::Define(std::string_view table, std::string_view na
 }
 
 std::intptr_t VariableTables::Find(std::string_view table, std::string_view name) const {
-    for (const auto& [handle, variable] : variables_)
-        if (SameText(variable.table(), table) && SameText(variable.name(), name))
+    for (const auto& [handle, variable] : variables_) {
+        if (EqualsNoCase(variable.table(), table) && EqualsNoCase(variable.name(), name)) {
             return handle;
+        }
+    }
     return 0;
 }
 
@@ -71,7 +61,7 @@ Variable* VariableTables::Get(std::intptr_t handle) {
 }
 
 void VariableTables::RemoveTable(std::string_view table) {
-    std::erase_if(variables_, [&](const auto& entry) { return SameText(entry.second.table(), table); });
+    std::erase_if(variables_, [&](const auto& entry) { return EqualsNoCase(entry.second.table(), table); });
 }
 
 } // namespace corvid::host

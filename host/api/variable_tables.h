@@ -2,6 +2,8 @@
 // "TestPlanGlobals"), each reached by a handle that is never reused.
 #pragma once
 
+#include "platform/text.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -46,8 +48,8 @@ private:
 };
 
 // Names compare without regard to ASCII case.
-bool SameText(std::string_view a, std::string_view b);
-// The name in ASCII lower case: the key under which SameText names are one.
+using platform::EqualsNoCase;
+// The name in ASCII lower case: the key under which EqualsNoCase names are one.
 std::string FoldedName(std::string_view name);
 
 } // namespace corvid::host

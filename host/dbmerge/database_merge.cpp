@@ -1,23 +1,14 @@
 #include "database_merge.h"
 
+#include "platform/sqlite_handle.h"
+
 #include <cctype>
 #include <filesystem>
-#include <memory>
-#include <sqlite3.h>
 #include <stdexcept>
 #include <vector>
 
 namespace corvid::dbmerge {
 namespace {
-
-struct CloseDatabase {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct FinalizeStatement {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using DatabasePtr = std::unique_ptr<sqlite3, CloseDatabase>;
-using StatementPtr = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 void Execute(sqlite3* db, const std::string& sql) {
     char* message = nullptr;
@@ -32,7 +23,7 @@ std::vector<std::string> Column(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(db));
-    StatementPtr statement(raw);
+    platform::SqliteStatement statement(raw);
     std::vector<std::string> values;
     int status = SQLITE_OK;
     while ((status = sqlite3_step(statement.get())) == SQLITE_ROW)
@@ -120,7 +111,7 @@ void MergeDatabase(const std::string& target, const std::string& source) {
     sqlite3* raw = nullptr;
     std::string uri = FileUri(target, "");
     int status = sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
-    DatabasePtr db(raw);
+    platform::SqliteConnection db(raw);
     if (status != SQLITE_OK)
         throw std::runtime_error("cannot open the instrument database " + target + ": " +
                                  (raw ? sqlite3_errmsg(raw) : "out of memory"));

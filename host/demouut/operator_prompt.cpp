@@ -1,5 +1,7 @@
 #include "operator_prompt.h"
 
+#include "platform/text.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QThread>
@@ -13,13 +15,6 @@ namespace {
 using Outcome = OperatorAnswer::Outcome;
 
 constexpr char kCaption[] = "UUT Serial Number";
-
-std::string Trimmed(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 // A QApplication whose windows a person can see, asked from its own thread. Qt's
 // offscreen and minimal platforms draw nowhere: nobody would ever answer there.
@@ -38,7 +33,7 @@ OperatorAnswer AskInDialog(const std::string& question, const std::string& sugge
                                          QLineEdit::Normal, QString::fromStdString(suggestion), &accepted);
     if (!accepted)
         return {Outcome::Cancelled, {}};
-    return {Outcome::Answered, Trimmed(text.toStdString())};
+    return {Outcome::Answered, std::string(platform::Trim(text.toStdString()))};
 }
 
 // Reads one line from standard input byte by byte, so that nothing after it is consumed.
@@ -64,7 +59,7 @@ OperatorAnswer AskOnTerminal(const std::string& question, const std::string& sug
     std::string line;
     if (!ReadLine(line))
         return {Outcome::Cancelled, {}};
-    line = Trimmed(line);
+    line = std::string(platform::Trim(line));
     return {Outcome::Answered, line.empty() ? suggestion : line};
 }
 

@@ -1,5 +1,7 @@
 #include "unit_identity.h"
 
+#include "platform/text.h"
+
 #include <array>
 #include <visa.h>
 
@@ -8,20 +10,12 @@ namespace {
 
 constexpr size_t kMaxReply = 64 * 1024;
 
-std::string_view Trimmed(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 std::vector<std::string> Fields(std::string_view text) {
     std::vector<std::string> fields;
     size_t start = 0;
     while (true) {
         size_t comma = text.find(',', start);
-        fields.emplace_back(Trimmed(text.substr(start, comma - start)));
+        fields.emplace_back(platform::Trim(text.substr(start, comma - start)));
         if (comma == std::string_view::npos)
             return fields;
         start = comma + 1;
@@ -57,7 +51,7 @@ uint32_t TimeoutMilliseconds(int timeoutCode) {
 }
 
 bool ParseIdentity(std::string_view reply, UnitIdentity& identity) {
-    std::vector<std::string> fields = Fields(Trimmed(reply));
+    std::vector<std::string> fields = Fields(platform::Trim(reply));
     if (fields.size() != 4 || fields[2].empty())
         return false;
     identity = {fields[0], fields[1], fields[2], fields[3]};
@@ -65,7 +59,7 @@ bool ParseIdentity(std::string_view reply, UnitIdentity& identity) {
 }
 
 std::vector<std::string> ParseOptions(std::string_view reply) {
-    std::string_view text = Trimmed(reply);
+    std::string_view text = platform::Trim(reply);
     std::vector<std::string> options;
     if (text.empty() || text == "0")
         return options;

@@ -1,6 +1,7 @@
 #include "unit_record.h"
 
 #include "operatordb/bindings_equipment.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,12 +12,9 @@ namespace {
 
 using namespace operatordb;
 
-bool SameText(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
 bool Contains(const std::vector<std::string>& list, const std::string& item) {
-    return std::any_of(list.begin(), list.end(), [&](const std::string& x) { return SameText(x, item); });
+    return std::any_of(list.begin(), list.end(),
+                       [&](const std::string& x) { return platform::EqualsNoCase(x, item); });
 }
 
 std::string ModelFilter(int32_t modelId) {
@@ -96,7 +94,8 @@ UnitModel LoadUnitModel(Database& db, int32_t modelId) {
 }
 
 bool IsModel(const UnitModel& model, const std::string& reported) {
-    return !reported.empty() && (SameText(reported, model.alias) || SameText(reported, model.model));
+    return !reported.empty() &&
+           (platform::EqualsNoCase(reported, model.alias) || platform::EqualsNoCase(reported, model.model));
 }
 
 void CheckSerialNumber(const std::string& serialNumber) {

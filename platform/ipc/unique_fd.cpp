@@ -7,18 +7,6 @@
 
 namespace corvid::platform::detail {
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other)
-        Reset(other.Release());
-    return *this;
-}
-
-void UniqueFd::Reset(int fd) {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
-}
-
 void ThrowErrno(const std::string& what) {
     ThrowError(errno, what);
 }

@@ -1,33 +1,17 @@
-// Small POSIX helpers shared by the window, mapping and mutex code: an owning file
-// descriptor, errno exceptions and the checks on object names.
+// Small POSIX helpers shared by the window, mapping and mutex code: errno exceptions, the
+// checks on object names, and the shared descriptor owner under its local name.
 #pragma once
+
+#include "platform/unique_fd.h"
 
 #include <string>
 #include <string_view>
 #include <sys/types.h>
-#include <utility>
 
 namespace corvid::platform::detail {
 
-// Owns one file descriptor and closes it on destruction.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { Reset(); }
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    int Release() { return std::exchange(fd_, -1); }
-    void Reset(int fd = -1);
-
-private:
-    int fd_ = -1;
-};
+// The descriptor owner shared by every folder.
+using UniqueFd = platform::UniqueFd;
 
 // Throws std::system_error for the current errno (or `error`), naming what failed.
 [[noreturn]] void ThrowErrno(const std::string& what);

@@ -1,39 +1,19 @@
 #include "platform/locked_file.h"
 
+#include "platform/file_replace.h"
+#include "platform/unique_fd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <vector>
 
 namespace corvid::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now and reports whether the close succeeded (written data may fail here).
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Removes a file on destruction unless released.
 class UnlinkGuard {
@@ -77,22 +57,6 @@ std::optional<std::string> ReadAll(int fd) {
     }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t put = ::write(fd, data, left);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += put;
-        left -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 // Replacing a symbolic link by rename would turn it into a plain file; follow it.
 fs::path FollowLink(const fs::path& file) {
     std::error_code error;
@@ -106,29 +70,13 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool ReplaceWith(const fs::path& target, const std::string& text, mode_t mode) {
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    FileDescriptor temp(::mkostemp(name.data(), O_CLOEXEC));
-    if (!temp.valid())
-        return false;
-    UnlinkGuard removeTemp{fs::path(name.data())};
-    if (!WriteAll(temp.get(), text) || ::fchmod(temp.get(), mode) != 0 || ::fsync(temp.get()) != 0 ||
-        !temp.Close())
-        return false;
-    if (::rename(name.data(), target.c_str()) != 0)
-        return false;
-    removeTemp.Release();
-    return true;
-}
-
 } // namespace
 
 std::optional<std::string> ReadLockedFile(const fs::path& file) {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid() || !Lock(fd.get(), LOCK_SH))
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd || !Lock(fd.get(), LOCK_SH)) {
         return std::nullopt;
+    }
     return ReadAll(fd.get());
 }
 
@@ -145,9 +93,10 @@ bool UpdateLockedFile(const fs::path& file,
                 continue;
             created = raw >= 0;
         }
-        FileDescriptor fd(raw);
-        if (!fd.valid())
+        UniqueFd fd(raw);
+        if (!fd) {
             return false;
+        }
         // An empty file we created only to hold the lock goes again unless it gets contents.
         UnlinkGuard removeCreated(created ? target : fs::path());
         if (!Lock(fd.get(), LOCK_EX))
@@ -167,8 +116,9 @@ bool UpdateLockedFile(const fs::path& file,
         std::optional<std::string> next = update(LockedFileContents{std::move(*current), !created});
         if (!next)
             return true;
-        if (!ReplaceWith(target, *next, held.st_mode & 07777))
+        if (!ReplaceFileContents(target, *next, held.st_mode & 07777)) {
             return false;
+        }
         removeCreated.Release();
         return true;
     }

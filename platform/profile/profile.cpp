@@ -2,6 +2,7 @@
 
 #include "platform/locked_file.h"
 #include "platform/runtime_dir.h"
+#include "platform/text.h"
 #include "profile_text.h"
 
 #include <algorithm>
@@ -12,7 +13,6 @@ namespace {
 
 using profile_detail::ProfileLine;
 using profile_detail::ProfileText;
-using profile_detail::Trim;
 
 std::optional<ProfileText> Load(const std::filesystem::path& file) {
     std::optional<std::string> text = ReadLockedFile(file);

@@ -1,5 +1,7 @@
 #include "profile_text.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 
 namespace corvid::platform::profile_detail {
@@ -46,22 +48,6 @@ ProfileLine Classify(std::string raw, bool first) {
 
 } // namespace
 
-bool NamesEqual(std::string_view a, std::string_view b) {
-    auto fold = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
-
-std::string_view Trim(std::string_view text) {
-    const char* blanks = " \t\r\v\f";
-    std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 std::string EncodeValue(std::string_view value) {
     bool padded = !value.empty() && (Trim(value).size() != value.size());
     bool looksQuoted = value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
@@ -90,8 +76,9 @@ std::string ProfileText::Text() const {
 
 std::optional<std::size_t> ProfileText::FindSection(std::string_view section) const {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == ProfileLine::Kind::Section && NamesEqual(lines_[i].name, section))
+        if (lines_[i].kind == ProfileLine::Kind::Section && EqualsNoCase(lines_[i].name, section)) {
             return i;
+        }
     }
     return std::nullopt;
 }
@@ -105,8 +92,9 @@ std::size_t ProfileText::SectionEnd(std::size_t header) const {
 
 std::optional<std::size_t> ProfileText::FindEntry(std::size_t header, std::string_view key) const {
     for (std::size_t i = header + 1; i < SectionEnd(header); ++i) {
-        if (lines_[i].kind == ProfileLine::Kind::Entry && NamesEqual(lines_[i].name, key))
+        if (lines_[i].kind == ProfileLine::Kind::Entry && EqualsNoCase(lines_[i].name, key)) {
             return i;
+        }
     }
     return std::nullopt;
 }
@@ -161,7 +149,7 @@ bool ProfileText::DeleteEntry(std::string_view section, std::string_view key) {
     auto first = lines_.begin() + static_cast<std::ptrdiff_t>(*header + 1);
     auto last = lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(*header));
     auto kept = std::remove_if(first, last, [&](const ProfileLine& line) {
-        return line.kind == ProfileLine::Kind::Entry && NamesEqual(line.name, key);
+        return line.kind == ProfileLine::Kind::Entry && EqualsNoCase(line.name, key);
     });
     if (kept == last)
         return false;

@@ -45,8 +45,6 @@ private:
     bool crlf_ = false;
 };
 
-bool NamesEqual(std::string_view a, std::string_view b);
-std::string_view Trim(std::string_view text);
 // The text written after "key=" so that reading it back gives value exactly.
 std::string EncodeValue(std::string_view value);
 

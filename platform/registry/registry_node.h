@@ -23,9 +23,6 @@ struct RegistryKeyTree::Node {
 
 namespace registry_detail {
 
-// Registry names compare like the system's: ASCII letters without regard to case.
-bool NamesEqual(std::string_view a, std::string_view b);
-
 // The components of a key path; nullopt when the path is invalid (an empty component or
 // a line break or NUL in a name). "" is the root: no components.
 std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view path);

@@ -1,5 +1,6 @@
 // The hive file text: REGEDIT4 style key sections with string and dword values.
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "registry_node.h"
 
 #include <cstdio>
@@ -7,7 +8,6 @@
 namespace corvid::platform {
 namespace {
 
-using registry_detail::NamesEqual;
 using Node = RegistryKeyTree::Node;
 
 constexpr std::string_view kHeader = "REGEDIT4";
@@ -152,7 +152,7 @@ std::optional<RegistryNamedValue> ParseValueLine(std::string_view line) {
         return RegistryNamedValue{std::move(name), RegistryValue::String(std::move(*text))};
     }
     constexpr std::string_view kDword = "dword:";
-    if (rest.size() > kDword.size() && NamesEqual(rest.substr(0, kDword.size()), kDword)) {
+    if (rest.size() > kDword.size() && EqualsNoCase(rest.substr(0, kDword.size()), kDword)) {
         if (auto number = ReadDword(rest.substr(kDword.size())))
             return RegistryNamedValue{std::move(name), RegistryValue::Dword(*number)};
     }
@@ -167,19 +167,12 @@ std::optional<std::string> ParseKeyLine(std::string_view line, std::string_view 
         return std::nullopt;
     std::string_view full = line.substr(1, close - 1);
     std::string_view head = full.substr(0, full.find('\\'));
-    if (!NamesEqual(head, rootName))
+    if (!EqualsNoCase(head, rootName)) {
         return std::nullopt;
+    }
     if (head.size() == full.size())
         return std::string();
     return std::string(full.substr(head.size() + 1));
-}
-
-std::string_view Trim(std::string_view text) {
-    const char* blanks = " \t\r";
-    std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 } // namespace
@@ -199,7 +192,7 @@ RegistryKeyTree RegistryKeyTree::Parse(std::string_view text, std::string_view r
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
-        std::string_view line = Trim(text.substr(start, end - start));
+        std::string_view line = Trim(text.substr(start, end - start), " \t\r");
         start = end + 1;
         if (line.empty() || line[0] == ';')
             continue;

@@ -1,4 +1,5 @@
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "registry_node.h"
 
 #include <algorithm>
@@ -6,14 +7,6 @@
 namespace corvid::platform {
 
 namespace registry_detail {
-
-bool NamesEqual(std::string_view a, std::string_view b) {
-    auto fold = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
 
 std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view path) {
     std::vector<std::string_view> parts;
@@ -36,13 +29,12 @@ std::optional<std::vector<std::string_view>> SplitKeyPath(std::string_view path)
 
 } // namespace registry_detail
 
-using registry_detail::NamesEqual;
 using registry_detail::SplitKeyPath;
 using Node = RegistryKeyTree::Node;
 
 Node* Node::FindSubKey(std::string_view key) {
-    auto it =
-        std::find_if(subkeys.begin(), subkeys.end(), [&](const Node& n) { return NamesEqual(n.name, key); });
+    auto it = std::find_if(subkeys.begin(), subkeys.end(),
+                           [&](const Node& n) { return EqualsNoCase(n.name, key); });
     return it == subkeys.end() ? nullptr : &*it;
 }
 
@@ -52,7 +44,7 @@ const Node* Node::FindSubKey(std::string_view key) const {
 
 RegistryNamedValue* Node::FindValue(std::string_view valueName) {
     auto it = std::find_if(values.begin(), values.end(),
-                           [&](const RegistryNamedValue& v) { return NamesEqual(v.first, valueName); });
+                           [&](const RegistryNamedValue& v) { return EqualsNoCase(v.first, valueName); });
     return it == values.end() ? nullptr : &*it;
 }
 
@@ -185,7 +177,7 @@ bool RegistryKeyTree::DeleteValue(std::string_view path, std::string_view name) 
     if (!node)
         return false;
     auto it = std::find_if(node->values.begin(), node->values.end(),
-                           [&](const RegistryNamedValue& v) { return NamesEqual(v.first, name); });
+                           [&](const RegistryNamedValue& v) { return EqualsNoCase(v.first, name); });
     if (it == node->values.end())
         return false;
     node->values.erase(it);
@@ -204,7 +196,7 @@ bool RegistryKeyTree::DeleteKey(std::string_view path) {
     if (!parent)
         return false;
     auto it = std::find_if(parent->subkeys.begin(), parent->subkeys.end(),
-                           [&](const Node& n) { return NamesEqual(n.name, last); });
+                           [&](const Node& n) { return EqualsNoCase(n.name, last); });
     if (it == parent->subkeys.end())
         return false;
     parent->subkeys.erase(it);

@@ -4,11 +4,13 @@
 // open, and the raw settings survive a client closing and reopening it.
 #pragma once
 
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 #include <string>
 
 namespace corvid::sim {
+
+using platform::UniqueFd;
 
 class PtyLine {
 public:

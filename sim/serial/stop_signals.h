@@ -3,11 +3,13 @@
 // goes: a second signal while the program cleans up must not end it half way.
 #pragma once
 
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 #include <signal.h>
 
 namespace corvid::sim {
+
+using platform::UniqueFd;
 
 class StopSignals {
 public:

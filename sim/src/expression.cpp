@@ -309,7 +309,7 @@ bool Same(const Value& a, const Value& b) {
     if (a.isText != b.isText) {
         return false;
     }
-    return a.isText ? EqualsIgnoreCase(a.text, b.text) : a.number == b.number;
+    return a.isText ? EqualsNoCase(a.text, b.text) : a.number == b.number;
 }
 
 } // namespace

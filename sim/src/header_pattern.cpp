@@ -17,18 +17,6 @@ bool IsMnemonicChar(char c) {
 
 } // namespace
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Upper(a[i]) != Upper(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 Mnemonic::Mnemonic(std::string_view spelling) {
     for (char c : spelling) {
         bool lower = std::islower(static_cast<unsigned char>(c)) != 0;
@@ -43,7 +31,7 @@ Mnemonic::Mnemonic(std::string_view spelling) {
 }
 
 bool Mnemonic::Matches(std::string_view sent) const {
-    return EqualsIgnoreCase(sent, short_) || EqualsIgnoreCase(sent, long_);
+    return EqualsNoCase(sent, short_) || EqualsNoCase(sent, long_);
 }
 
 bool SplitHeader(std::string_view header, SentHeader& out) {

@@ -4,6 +4,8 @@
 // either form, ignoring case.
 #pragma once
 
+#include "platform/text.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +59,6 @@ private:
     bool common_ = false;
 };
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+using platform::EqualsNoCase;
 
 } // namespace corvid::sim

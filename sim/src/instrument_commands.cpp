@@ -107,7 +107,7 @@ private:
 
     bool RunCommon(const SentHeader& header, const ProgramUnit& unit) {
         for (const Common& c : kCommon) {
-            if (c.query == header.query && EqualsIgnoreCase(header.mnemonics[0], c.name)) {
+            if (c.query == header.query && EqualsNoCase(header.mnemonics[0], c.name)) {
                 if (!c.takesNumber && !NoParameters(unit)) {
                     return true;
                 }

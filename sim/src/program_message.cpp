@@ -2,16 +2,6 @@
 
 namespace corvid::sim {
 
-std::string_view Trim(std::string_view text) {
-    const char* blanks = " \t\r\n";
-    size_t start = text.find_first_not_of(blanks);
-    if (start == std::string_view::npos) {
-        return {};
-    }
-    size_t end = text.find_last_not_of(blanks);
-    return text.substr(start, end - start + 1);
-}
-
 namespace {
 
 // Position after the quoted text starting at start, or npos when it is not closed.

@@ -3,6 +3,8 @@
 // Quoted texts (single or double quotes, a doubled quote inside) keep their separators.
 #pragma once
 
+#include "platform/text.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,6 @@ bool SplitMessage(std::string_view message, std::vector<std::string_view>& units
 // malformed.
 bool ParseUnit(std::string_view unit, ProgramUnit& out);
 
-std::string_view Trim(std::string_view text);
+using platform::Trim;
 
 } // namespace corvid::sim

@@ -22,7 +22,7 @@ bool IsNumeric(const PropertySpec& p) {
 bool ParseNumber(const PropertySpec& p, std::string_view text, double& out) {
     text = Trim(text);
     if (!p.unit.empty() && text.size() > p.unit.size() &&
-        EqualsIgnoreCase(text.substr(text.size() - p.unit.size()), p.unit)) {
+        EqualsNoCase(text.substr(text.size() - p.unit.size()), p.unit)) {
         text = Trim(text.substr(0, text.size() - p.unit.size()));
     }
     std::string copy(text);

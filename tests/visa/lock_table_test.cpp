@@ -1,4 +1,6 @@
 #include "lock_table.h"
+#include "testsupport/sandbox.h"
+#include "testsupport/thread_state.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -56,8 +58,9 @@ TEST(Locks, AWaiterGetsTheLockWhenItIsReleased) {
     LockTable locks;
     std::string key;
     ASSERT_EQ(locks.Lock(1, kDevice, VI_EXCLUSIVE_LOCK, 0, nullptr, key), VI_SUCCESS);
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::thread releaser([&, waiter = corvid::testing::ThisThreadId()] {
+        EXPECT_TRUE(corvid::testing::WaitUntil(
+            [waiter] { return corvid::testing::ThreadBlockedIn(waiter, corvid::testing::FutexCalls()); }));
         locks.ReleaseAll(1, kDevice);
     });
     std::string other;

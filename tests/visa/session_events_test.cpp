@@ -1,10 +1,17 @@
 #include "session_events.h"
+#include "testsupport/sandbox.h"
+#include "testsupport/thread_state.h"
 
 #include <gtest/gtest.h>
 #include <thread>
 
 namespace corvid::visa {
 namespace {
+
+using corvid::testing::FutexCalls;
+using corvid::testing::ThisThreadId;
+using corvid::testing::ThreadBlockedIn;
+using corvid::testing::WaitUntil;
 
 ViStatus Handler(ViSession, ViEventType, ViEvent, ViAddr) {
     return VI_SUCCESS;
@@ -49,8 +56,8 @@ TEST_F(SessionEventsTest, WaitingNeedsTheQueueEnabled) {
 
 TEST_F(SessionEventsTest, AWaiterWakesWhenAnEventArrives) {
     ASSERT_EQ(events.Enable(VI_EVENT_SERVICE_REQ, VI_QUEUE, released), VI_SUCCESS);
-    std::thread raiser([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::thread raiser([this, waiter = ThisThreadId()] {
+        EXPECT_TRUE(WaitUntil([waiter] { return ThreadBlockedIn(waiter, FutexCalls()); }));
         Raise(VI_EVENT_SERVICE_REQ);
     });
     Ref<EventContext> event;
@@ -61,8 +68,8 @@ TEST_F(SessionEventsTest, AWaiterWakesWhenAnEventArrives) {
 
 TEST_F(SessionEventsTest, ClosingEndsAWait) {
     ASSERT_EQ(events.Enable(VI_EVENT_SERVICE_REQ, VI_QUEUE, released), VI_SUCCESS);
-    std::thread closer([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::thread closer([this, waiter = ThisThreadId()] {
+        EXPECT_TRUE(WaitUntil([waiter] { return ThreadBlockedIn(waiter, FutexCalls()); }));
         events.Close();
     });
     Ref<EventContext> event;

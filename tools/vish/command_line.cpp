@@ -1,20 +1,14 @@
 #include "command_line.h"
 
+#include "platform/text.h"
+
 #include <cctype>
 #include <cstdio>
 
 namespace corvid::vish {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
+using platform::Trim;
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {

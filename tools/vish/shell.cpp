@@ -1,6 +1,7 @@
 #include "shell.h"
 
-#include "config_store.h"
+#include "platform/profile.h"
+#include "platform/runtime_dir.h"
 #include "visa/names.h"
 
 #include <charconv>
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 
 namespace corvid::vish {
 namespace {
@@ -128,10 +128,10 @@ std::string FormatValue(const visa::AttributeInfo& info, const unsigned char* ra
 } // namespace
 
 bool SimulatedBench() {
-    visa::ConfigStore store(visa::ConfigStore::DefaultPath());
-    std::ostringstream ignored; // the library reports the configuration itself
-    store.Load(ignored);
-    std::string file = std::filesystem::path(store.gpibLibrary()).filename().string();
+    // The library's configuration store; the library itself reports its problems.
+    std::string library =
+        platform::ReadProfileString(platform::HomeDirPath() / "visa.ini", "GPIB", "Library", "simgpib.so");
+    std::string file = std::filesystem::path(library).filename().string();
     return file.rfind("simgpib", 0) == 0;
 }
 

@@ -1,5 +1,6 @@
 #include "attribute_expression.h"
 
+#include "platform/text.h"
 #include "visa/names.h"
 
 #include <cctype>
@@ -236,22 +237,9 @@ private:
     std::size_t pos_ = 0;
 };
 
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool Compare(const Node& node, const AttributeValue& actual) {
     if (node.value.isText) {
-        bool same = actual.isText && SameText(actual.text, node.value.text);
+        bool same = actual.isText && platform::EqualsNoCase(actual.text, node.value.text);
         return node.op == Node::Equal ? same : !same;
     }
     ViInt64 a = actual.number, b = node.value.number;

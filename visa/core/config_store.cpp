@@ -2,6 +2,7 @@
 
 #include "platform/profile.h"
 #include "platform/runtime_dir.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <array>
@@ -14,21 +15,8 @@
 namespace corvid::visa {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
-}
+using platform::EqualsNoCase;
+using platform::Trim;
 
 std::optional<long> ParseNumber(std::string_view text) {
     text = Trim(text);
@@ -192,7 +180,7 @@ long ConfigStore::Number(std::string_view section, std::string_view key, long fa
 
 std::optional<std::string> ConfigStore::Alias(std::string_view alias) const {
     for (const auto& [name, target] : aliases_) {
-        if (SameText(name, alias)) {
+        if (EqualsNoCase(name, alias)) {
             return target;
         }
     }
@@ -201,7 +189,7 @@ std::optional<std::string> ConfigStore::Alias(std::string_view alias) const {
 
 std::optional<std::string> ConfigStore::AliasOf(std::string_view canonicalName) const {
     for (const auto& [name, target] : aliases_) {
-        if (SameText(target, canonicalName)) {
+        if (EqualsNoCase(target, canonicalName)) {
             return name;
         }
     }

@@ -1,5 +1,7 @@
 #include "find_expression.h"
 
+#include "platform/text.h"
+
 #include <cctype>
 
 namespace corvid::visa {
@@ -27,13 +29,6 @@ std::size_t AttributeStart(std::string_view text) {
     return std::string_view::npos;
 }
 
-std::string_view TrimRight(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 } // namespace
 
 ViStatus FindExpression::Compile(std::string_view text) {
@@ -41,7 +36,7 @@ ViStatus FindExpression::Compile(std::string_view text) {
     std::size_t brace = AttributeStart(text);
     std::string_view namePart = text.substr(0, brace);
     if (brace != std::string_view::npos) {
-        std::string_view rest = TrimRight(text.substr(brace + 1));
+        std::string_view rest = platform::TrimRight(text.substr(brace + 1));
         if (rest.empty() || rest.back() != '}') {
             return VI_ERROR_INV_EXPR;
         }
@@ -50,7 +45,7 @@ ViStatus FindExpression::Compile(std::string_view text) {
             return VI_ERROR_INV_EXPR;
         }
         hasAttributes_ = true;
-        namePart = TrimRight(namePart);
+        namePart = platform::TrimRight(namePart);
     }
     if (!pattern_.Compile(namePart)) {
         return VI_ERROR_INV_EXPR;

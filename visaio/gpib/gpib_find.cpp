@@ -1,5 +1,6 @@
 // viFindRsrc_488: the instruments that answer on each configured GPIB board.
 #include "../component.h"
+#include "../export.h"
 #include "../find_frame.h"
 #include "gpib_driver.h"
 
@@ -7,8 +8,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 namespace {
@@ -120,13 +119,15 @@ void SearchBoard(int board, std::vector<std::string>& names) {
 using namespace corvid::visaio;
 
 SBVIIO_EXPORT ViStatus viFindRsrc_488(const SbvisaFindContext* context, SbvisaFindList* list) {
-    return FindFrame(context, list, [] {
-        std::vector<std::string> names;
-        for (int board = 0; board < SBVISA_GPIB_BOARDS; ++board) {
-            if (Tables().gpibBoardExists[board]) {
-                SearchBoard(board, names);
+    return Guarded([&] {
+        return FindFrame(context, list, [] {
+            std::vector<std::string> names;
+            for (int board = 0; board < SBVISA_GPIB_BOARDS; ++board) {
+                if (Tables().gpibBoardExists[board]) {
+                    SearchBoard(board, names);
+                }
             }
-        }
-        return names;
+            return names;
+        });
     });
 }

@@ -1,4 +1,5 @@
 // viOpen_488: opening a session on "GPIB%hd::%hd[::%hd]::INSTR" or "GPIB%hd::INTFC".
+#include "../export.h"
 #include "gpib_session.h"
 #include "gpib_tables.h"
 
@@ -7,8 +8,6 @@
 #include <memory>
 #include <string_view>
 #include <vector>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 namespace {
@@ -173,7 +172,9 @@ GpibSession* GpibDataOf(SbvisaSession* record) {
 
 using namespace corvid::visaio;
 
-SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
+namespace {
+
+ViStatus Open488(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_GPIB) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -231,4 +232,10 @@ ViStatus corvid::visaio::GpibOpenAt(SbvisaSession& record, int board, int primar
         driver.InterfaceClear(board);
     }
     return GpibListenerCheck(data) < VI_SUCCESS ? VI_SUCCESS_DEV_NPRESENT : VI_SUCCESS;
+}
+
+} // namespace
+
+SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
+    return Guarded([session] { return Open488(session); });
 }

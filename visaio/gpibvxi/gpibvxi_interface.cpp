@@ -2,6 +2,7 @@
 // controllers. Message-based modules are GPIB devices at a secondary address of the
 // controller (96 + the module's value); registers go through the controller's module.
 #include "../component.h"
+#include "../export.h"
 #include "../find_frame.h"
 #include "../gpib/gpib_session.h"
 #include "../vxi/vxi_device.h"
@@ -10,8 +11,6 @@
 
 #include <cstdio>
 #include <string>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 
@@ -128,11 +127,11 @@ void Describe(SbvisaSession& session, const GpibVxiController& c) {
 
 using namespace corvid::visaio;
 
-SBVIIO_EXPORT ViStatus viFindRsrc_GPVX(const SbvisaFindContext* context, SbvisaFindList* list) {
+static ViStatus FindGpibVxi(const SbvisaFindContext* context, SbvisaFindList* list) {
     return FindFrame(context, list, Candidates);
 }
 
-SBVIIO_EXPORT ViStatus viOpen_GPVX(SbvisaSession* session) {
+static ViStatus OpenGpibVxi(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_GPIB_VXI) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -158,7 +157,7 @@ SBVIIO_EXPORT ViStatus viOpen_GPVX(SbvisaSession* session) {
     return VI_SUCCESS;
 }
 
-SBVIIO_EXPORT ViStatus viOpen_GPVX_MEMACC(SbvisaSession* session) {
+static ViStatus OpenGpibVxiMemory(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_GPIB_VXI) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -171,4 +170,16 @@ SBVIIO_EXPORT ViStatus viOpen_GPVX_MEMACC(SbvisaSession* session) {
     Describe(*session, *c);
     InstallRegisterSession(*session, std::move(s));
     return VI_SUCCESS;
+}
+
+SBVIIO_EXPORT ViStatus viFindRsrc_GPVX(const SbvisaFindContext* context, SbvisaFindList* list) {
+    return Guarded([&] { return FindGpibVxi(context, list); });
+}
+
+SBVIIO_EXPORT ViStatus viOpen_GPVX(SbvisaSession* session) {
+    return Guarded([&] { return OpenGpibVxi(session); });
+}
+
+SBVIIO_EXPORT ViStatus viOpen_GPVX_MEMACC(SbvisaSession* session) {
+    return Guarded([&] { return OpenGpibVxiMemory(session); });
 }

@@ -1,6 +1,7 @@
 // viFindRsrc_PXI and viOpen_PXI: PCI devices through the PCI access library. A session
 // reaches the device's configuration space and the spaces of its base address registers.
 #include "../component.h"
+#include "../export.h"
 #include "../find_frame.h"
 #include "../registers/register_session.h"
 #include "pal_library.h"
@@ -8,8 +9,6 @@
 #include <cstdio>
 #include <map>
 #include <string>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 namespace {
@@ -108,11 +107,11 @@ void AddBars(PalHandle busObject, PalHandle config, PciBus& bus, FixedAttributes
 
 using namespace corvid::visaio;
 
-SBVIIO_EXPORT ViStatus viFindRsrc_PXI(const SbvisaFindContext* context, SbvisaFindList* list) {
+static ViStatus FindPxi(const SbvisaFindContext* context, SbvisaFindList* list) {
     return FindFrame(context, list, Candidates);
 }
 
-SBVIIO_EXPORT ViStatus viOpen_PXI(SbvisaSession* session) {
+static ViStatus OpenPxi(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_PXI) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -158,4 +157,12 @@ SBVIIO_EXPORT ViStatus viOpen_PXI(SbvisaSession* session) {
     std::snprintf(session->manufacturer, sizeof session->manufacturer, "Sorbel");
     InstallRegisterSession(*session, std::move(s));
     return VI_SUCCESS;
+}
+
+SBVIIO_EXPORT ViStatus viFindRsrc_PXI(const SbvisaFindContext* context, SbvisaFindList* list) {
+    return Guarded([&] { return FindPxi(context, list); });
+}
+
+SBVIIO_EXPORT ViStatus viOpen_PXI(SbvisaSession* session) {
+    return Guarded([&] { return OpenPxi(session); });
 }

@@ -1,14 +1,13 @@
 // viFindRsrc_ASRL and viOpen_ASRL, and closing a serial session. Opening and closing run
 // under the support library's system semaphore: sessions of one process share the port,
 // the last close releases it.
+#include "../export.h"
 #include "../find_frame.h"
 #include "serial_session.h"
 
 #include <cstdio>
 #include <memory>
 #include <sys/ioctl.h>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 namespace {
@@ -131,23 +130,27 @@ using namespace corvid::visaio;
 SBVIIO_EXPORT ViStatus viFindRsrc_ASRL(const SbvisaFindContext* context, SbvisaFindList* list) {
     // Only ports whose names the expression can list are tried, so that a search for one
     // port leaves the others alone.
-    return FindFrame(context, list, [context] {
-        std::vector<std::string> names;
-        SemaphoreHold hold(SBVISA_SEM_SYSTEM, VI_TMO_INFINITE);
-        SerialPorts& ports = SerialPorts::Instance();
-        ports.Load();
-        for (int number = kFirstSerialPort; number <= kLastSerialPort; ++number) {
-            std::string name = "ASRL" + std::to_string(number) + "::INSTR";
-            if (ports.Present(number) && Services().matchName(context, name.c_str()) != 0 &&
-                Listed(ports, number)) {
-                names.push_back(name);
+    return Guarded([&] {
+        return FindFrame(context, list, [context] {
+            std::vector<std::string> names;
+            SemaphoreHold hold(SBVISA_SEM_SYSTEM, VI_TMO_INFINITE);
+            SerialPorts& ports = SerialPorts::Instance();
+            ports.Load();
+            for (int number = kFirstSerialPort; number <= kLastSerialPort; ++number) {
+                std::string name = "ASRL" + std::to_string(number) + "::INSTR";
+                if (ports.Present(number) && Services().matchName(context, name.c_str()) != 0 &&
+                    Listed(ports, number)) {
+                    names.push_back(name);
+                }
             }
-        }
-        return names;
+            return names;
+        });
     });
 }
 
-SBVIIO_EXPORT ViStatus viOpen_ASRL(SbvisaSession* session) {
+namespace {
+
+ViStatus OpenAsrl(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_ASRL) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -185,4 +188,10 @@ SBVIIO_EXPORT ViStatus viOpen_ASRL(SbvisaSession* session) {
     session->interfaceData = s.release();
     session->operations = &kOperations;
     return VI_SUCCESS;
+}
+
+} // namespace
+
+SBVIIO_EXPORT ViStatus viOpen_ASRL(SbvisaSession* session) {
+    return Guarded([session] { return OpenAsrl(session); });
 }

@@ -1,6 +1,7 @@
 // The serial-port record: opening, closing, line settings, flow control and modem lines.
 #include "serial_port.h"
 
+#include "platform/unique_fd.h"
 #include "serial_baud.h"
 
 #include <algorithm>
@@ -20,6 +21,8 @@
 
 namespace corvid::visaio {
 namespace {
+
+using platform::UniqueFd;
 
 constexpr std::array<ViUInt32, 16> kBaudRates{110,   300,   600,   1200,  2400,  4800,   9600,   14400,
                                               19200, 28800, 38400, 56000, 57600, 115200, 128000, 256000};
@@ -87,29 +90,9 @@ tcflag_t CharacterSize(ViUInt16 dataBits) {
     }
 }
 
-// Holds a descriptor until released.
-class FdGuard {
-public:
-    FdGuard() = default;
-    ~FdGuard() { reset(-1); }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    void reset(int fd) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_ = -1;
-};
-
 // Opens the device and takes its exclusive lock, which goes with the descriptor.
-PortError OpenLocked(const std::string& path, FdGuard& guard) {
-    guard.reset(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+PortError OpenLocked(const std::string& path, UniqueFd& guard) {
+    guard.Reset(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (guard.get() < 0 || ::flock(guard.get(), LOCK_EX | LOCK_NB) != 0) {
         return OpenError(errno);
     }
@@ -173,7 +156,7 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
     // keeps out programs that do not lock. A pseudo-terminal's slave is left without it:
     // the program serving the line keeps it open, so the flag would outlive a client
     // that ends without closing, while the kernel drops the lock with the client.
-    FdGuard guard;
+    UniqueFd guard;
     if (PortError opened = OpenLocked(path, guard); opened != PortError::None) {
         return opened;
     }
@@ -186,7 +169,7 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
         }
         exclusive_ = false;
     }
-    fd_ = guard.release();
+    fd_ = guard.Release();
     PortError applied = Apply();
     if (applied != PortError::None) {
         if (exclusive_) {
@@ -200,7 +183,7 @@ PortError SerialPort::Open(const std::string& path, const LineSettings& line) {
 }
 
 PortError SerialPort::Probe(const std::string& path) {
-    FdGuard guard;
+    UniqueFd guard;
     return OpenLocked(path, guard); // closing the descriptor releases the lock
 }
 

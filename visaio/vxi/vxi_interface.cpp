@@ -1,6 +1,7 @@
 // viFindRsrc_VXI, viOpen_VXI and viOpen_VXI_MEMACC: the mainframe of the embedded
 // controller, through the VXI library.
 #include "../component.h"
+#include "../export.h"
 #include "../find_frame.h"
 #include "vxi_device.h"
 #include "vxi_library.h"
@@ -8,8 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-#define SBVIIO_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace corvid::visaio {
 namespace {
@@ -106,11 +105,11 @@ ViStatus Begin(SbvisaSession& session, VxiGlobals& globals) {
 
 using namespace corvid::visaio;
 
-SBVIIO_EXPORT ViStatus viFindRsrc_VXI(const SbvisaFindContext* context, SbvisaFindList* list) {
+static ViStatus FindVxi(const SbvisaFindContext* context, SbvisaFindList* list) {
     return FindFrame(context, list, Candidates);
 }
 
-SBVIIO_EXPORT ViStatus viOpen_VXI(SbvisaSession* session) {
+static ViStatus OpenVxi(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_VXI) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -134,7 +133,7 @@ SBVIIO_EXPORT ViStatus viOpen_VXI(SbvisaSession* session) {
     return VI_SUCCESS;
 }
 
-SBVIIO_EXPORT ViStatus viOpen_VXI_MEMACC(SbvisaSession* session) {
+static ViStatus OpenVxiMemory(SbvisaSession* session) {
     if (!session || session->interfaceType != VI_INTF_VXI) {
         return VI_ERROR_RSRC_NFOUND;
     }
@@ -147,4 +146,16 @@ SBVIIO_EXPORT ViStatus viOpen_VXI_MEMACC(SbvisaSession* session) {
     s->fixed.numbers = {{VI_ATTR_VXI_LA, static_cast<ViAttrState>(globals.controllerLa)}};
     InstallRegisterSession(*session, std::move(s));
     return VI_SUCCESS;
+}
+
+SBVIIO_EXPORT ViStatus viFindRsrc_VXI(const SbvisaFindContext* context, SbvisaFindList* list) {
+    return Guarded([&] { return FindVxi(context, list); });
+}
+
+SBVIIO_EXPORT ViStatus viOpen_VXI(SbvisaSession* session) {
+    return Guarded([&] { return OpenVxi(session); });
+}
+
+SBVIIO_EXPORT ViStatus viOpen_VXI_MEMACC(SbvisaSession* session) {
+    return Guarded([&] { return OpenVxiMemory(session); });
 }

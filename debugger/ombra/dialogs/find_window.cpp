@@ -1,6 +1,7 @@
 #include "ombra/find_window.h"
 
 #include "debugger/value_checks.h"
+#include "platform/text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -50,7 +51,7 @@ void FindWindow::ShowAndFocus() {
 }
 
 void FindWindow::RefreshFindNext() {
-    findNext_->setEnabled(!debugger::Trimmed(text_->text().toStdString()).empty());
+    findNext_->setEnabled(!platform::Trim(text_->text().toStdString()).empty());
 }
 
 void FindWindow::OnFindNext() {

@@ -1,5 +1,5 @@
 #include "ombra/startup.h"
-#include "text_util.h"
+#include "platform/text.h"
 
 #include <string_view>
 
@@ -42,15 +42,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
                 printTo = false;
                 printerValues = 3;
             }
-        } else if (detail::EqualsNoCase(*name, "play")) {
+        } else if (platform::EqualsNoCase(*name, "play")) {
             line.play = true;
             line.record = false;
-        } else if (detail::EqualsNoCase(*name, "record")) {
+        } else if (platform::EqualsNoCase(*name, "record")) {
             line.record = true;
             line.play = false;
-        } else if (detail::EqualsNoCase(*name, "log")) {
+        } else if (platform::EqualsNoCase(*name, "log")) {
             nextIsLog = true;
-        } else if (detail::EqualsNoCase(*name, "pt")) {
+        } else if (platform::EqualsNoCase(*name, "pt")) {
             printTo = true;
         }
         // IBA, VCTO and switches of no meaning here are accepted and ignored.

@@ -16,8 +16,4 @@ inline std::string ToLowerAscii(std::string_view text) {
     return lower;
 }
 
-inline bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && ToLowerAscii(a) == ToLowerAscii(b);
-}
-
 } // namespace corvid::ombra::detail

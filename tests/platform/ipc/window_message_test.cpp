@@ -8,8 +8,10 @@
 #include <csignal>
 #include <cstring>
 #include <future>
+#include <linux/sockios.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -210,7 +212,11 @@ TEST_F(WindowMessageTest, FramesOnTheWireAreExactlyTheDocumentedBytes) {
     }());
     auto split = HandMadeRequest(kEcho, 0, 5, 1);
     WriteBytes(fd, {split.begin(), split.begin() + 10});
-    std::this_thread::sleep_for(20ms);
+    // The window has taken the first part before the rest is sent.
+    EXPECT_TRUE(WaitUntil([fd] {
+        int unread = -1;
+        return ::ioctl(fd, SIOCOUTQ, &unread) == 0 && unread == 0;
+    }));
     WriteBytes(fd, {split.begin() + 10, split.end()});
     EXPECT_EQ(ReadBytes(fd, 8), Reply(15));
 

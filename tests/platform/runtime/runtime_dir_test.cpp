@@ -1,9 +1,8 @@
 #include "platform/runtime_dir.h"
+#include "testsupport/sandbox.h"
 
 #include <cstdlib>
 #include <sys/stat.h>
-
-#include "testsupport/sandbox.h"
 
 namespace fs = std::filesystem;
 using corvid::platform::CheckRuntimeDir;

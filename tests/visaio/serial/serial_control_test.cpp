@@ -1,6 +1,7 @@
 // Attributes, the 488.2 strings over serial, exclusive use of a port across processes,
 // and terminating an asynchronous read.
 #include "serial_fixture.h"
+#include "testsupport/thread_state.h"
 
 #include <atomic>
 #include <sys/wait.h>
@@ -9,6 +10,12 @@
 namespace corvid::visaio::testing {
 namespace {
 
+using corvid::testing::FutexCalls;
+using corvid::testing::PollCalls;
+using corvid::testing::ThisThreadId;
+using corvid::testing::ThreadBlockedIn;
+using corvid::testing::ThreadsBlockedIn;
+using corvid::testing::WaitUntil;
 using SerialAttributes = SerialTest;
 
 TEST_F(SerialAttributes, LineSettingsTakeOnlyTheirRanges) {
@@ -276,11 +283,13 @@ TEST_F(SerialAsync, TerminateEndsOnlyTheJobOfItsSession) {
         ASSERT_EQ(viEnableEvent(first.vi, VI_EVENT_IO_COMPLETION, VI_QUEUE, VI_NULL), VI_SUCCESS);
         char buffer[8] = {};
         ViJobId job = 0;
+        int polling = ThreadsBlockedIn(PollCalls());
         ASSERT_EQ(viReadAsync(first.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
         std::string text;
         ViStatus secondStatus = VI_ERROR_SYSTEM_ERROR;
         std::thread reader([&] { secondStatus = second.Read(text); });
-        std::this_thread::sleep_for(100ms); // both are waiting now
+        // The job's worker and the reader both wait on the port.
+        EXPECT_TRUE(WaitUntil([&] { return ThreadsBlockedIn(PollCalls()) >= polling + 2; }));
         EXPECT_EQ(viTerminate(first.vi, VI_NULL, job), VI_SUCCESS);
         Completion done = NextCompletion(first.vi);
         EXPECT_EQ(done.status, VI_ERROR_ABORT);
@@ -316,8 +325,12 @@ TEST_F(SerialAsync, ClosingTheSessionEndsAReadOfAnotherThread) {
         ASSERT_EQ(s.Set(VI_ATTR_TMO_VALUE, VI_TMO_INFINITE), VI_SUCCESS);
         std::string text;
         ViStatus status = VI_SUCCESS;
-        std::thread reader([&] { status = s.Read(text); });
-        std::this_thread::sleep_for(100ms); // the read is waiting now
+        std::atomic<pid_t> readerId{0};
+        std::thread reader([&] {
+            readerId = ThisThreadId();
+            status = s.Read(text);
+        });
+        EXPECT_TRUE(WaitUntil([&] { return readerId != 0 && ThreadBlockedIn(readerId, PollCalls()); }));
         EXPECT_EQ(viClose(s.vi), VI_SUCCESS);
         reader.join();
         EXPECT_EQ(status, VI_ERROR_ABORT);
@@ -329,12 +342,13 @@ TEST_F(SerialAsync, ClosingTheSessionEndsAReadOfAnotherThread) {
 }
 
 std::atomic<int> g_restarts{0};
+std::atomic<pid_t> g_testThread{0};
 
-// The first completion starts the next job from the handler, a little later, while the
-// test starts one too.
+// The first completion starts the next job from the handler, once the test's own start of
+// one is waiting on the session.
 ViStatus _VI_FUNCH StartAnotherJob(ViSession vi, ViEventType, ViEvent, ViAddr) {
     if (g_restarts.fetch_add(1) == 0) {
-        std::this_thread::sleep_for(100ms);
+        WaitUntil([] { return ThreadBlockedIn(g_testThread, FutexCalls()); });
         static char buffer[8];
         ViJobId job = 0;
         viReadAsync(vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job);
@@ -351,8 +365,10 @@ TEST_F(SerialAsync, AHandlerStartingTheNextJobDoesNotBlockTheSession) {
         ASSERT_EQ(viEnableEvent(s.vi, VI_EVENT_IO_COMPLETION, VI_HNDLR, VI_NULL), VI_SUCCESS);
         char buffer[8] = {};
         ViJobId job = 0;
+        g_testThread = ThisThreadId();
         ASSERT_EQ(viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job), VI_SUCCESS);
-        std::this_thread::sleep_for(60ms); // the first job has timed out; its handler sleeps
+        // The first job has timed out and its handler runs.
+        ASSERT_TRUE(WaitUntil([] { return g_restarts.load() >= 1; }));
         ViStatus next = viReadAsync(s.vi, reinterpret_cast<ViBuf>(buffer), sizeof buffer, &job);
         EXPECT_TRUE(next == VI_SUCCESS || next == VI_ERROR_IN_PROGRESS) << next;
         EXPECT_EQ(viClose(s.vi), VI_SUCCESS);

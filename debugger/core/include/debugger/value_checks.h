@@ -21,7 +21,4 @@ std::optional<std::int64_t> IntegerCheck(std::string_view text);
 // finite are refused.
 std::optional<double> RealCheck(std::string_view text);
 
-// The text without blanks (space, tab, CR, LF) at either end.
-std::string_view Trimmed(std::string_view text);
-
 } // namespace corvid::debugger

@@ -21,8 +21,8 @@ std::optional<std::string> ReadProfileString(const std::filesystem::path& file, 
                                              std::string_view key);
 
 // As above with a default for a missing value.
-std::string ReadProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                              std::string_view fallback);
+std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,
+                              std::string_view key, std::string_view fallback);
 
 // The value read as a decimal integer (leading digits, as the classic call does),
 // or the default when missing or not a number.
