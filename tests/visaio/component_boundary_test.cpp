@@ -2,6 +2,8 @@
 // thrown by a service of the caller, comes back as a status and never as an exception.
 #include "visa/sbvisa_io.h"
 
+#include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <new>
@@ -55,6 +57,11 @@ SbvisaServices MakeServices() {
     services.readConfigLong = [](ViConstString, ViConstString, ViInt32 fallback) {
         return fallback;
     };
+    services.readConfigString = [](ViConstString, ViConstString, ViConstString fallback, ViChar* text,
+                                   ViUInt32 size) -> ViUInt32 {
+        std::snprintf(text, size, "%s", fallback);
+        return static_cast<ViUInt32>(std::strlen(text));
+    };
     services.tables = &g_tables;
     return services;
 }
@@ -62,7 +69,8 @@ SbvisaServices MakeServices() {
 class ComponentBoundary : public ::testing::Test {
 protected:
     void SetUp() override {
-        module_ = dlopen(SBVIIO32_MODULE, RTLD_NOW | RTLD_LOCAL);
+        // As the support library loads it: the component's singletons live as long as the process.
+        module_ = dlopen(SBVIIO32_MODULE, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
         ASSERT_NE(module_, nullptr) << dlerror();
         g_failure = Failure::None;
         ASSERT_EQ(Export<SbvisaAttachFunction>("sbviio_attach")(&services_), VI_SUCCESS);

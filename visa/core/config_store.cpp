@@ -163,7 +163,7 @@ std::optional<std::string> ConfigStore::DemoBenchValue(std::string_view section,
         {"GPIB-VXI", "Controller0", "0,12"},
     }};
     for (const auto& [s, k, value] : kValues) {
-        if (SameText(s, section) && SameText(k, key)) {
+        if (EqualsNoCase(s, section) && EqualsNoCase(k, key)) {
             return std::string(value);
         }
     }

@@ -185,6 +185,8 @@ ViStatus Open488(SbvisaSession* session) {
                       GpibOperations(), nullptr);
 }
 
+} // namespace
+
 ViStatus corvid::visaio::GpibOpenAt(SbvisaSession& record, int board, int primary, int secondary,
                                     const SbvisaOperations& operations, std::shared_ptr<GpibVxiLink> link) {
     SbvisaSession* session = &record;
@@ -233,8 +235,6 @@ ViStatus corvid::visaio::GpibOpenAt(SbvisaSession& record, int board, int primar
     }
     return GpibListenerCheck(data) < VI_SUCCESS ? VI_SUCCESS_DEV_NPRESENT : VI_SUCCESS;
 }
-
-} // namespace
 
 SBVIIO_EXPORT ViStatus viOpen_488(SbvisaSession* session) {
     return Guarded([session] { return Open488(session); });
