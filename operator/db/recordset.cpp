@@ -2,7 +2,7 @@
 
 #include "operatordb/database.h"
 #include "operatordb/db_error.h"
-#include "statement.h"
+#include "engine.h"
 
 #include <strings.h>
 
@@ -24,7 +24,7 @@ Recordset Recordset::Select(Database& db, std::string jetSql, Parameters params)
 Recordset Recordset::Table(Database& db, const std::string& table, const std::vector<std::string>& columns,
                            const std::string& filter, const std::string& sort, bool updatable) {
     // The rowid, read as the first column, is how edits find their row again.
-    std::string sql = "SELECT rowid";
+    std::string sql = "SELECT rowid AS __rowid";
     if (columns.empty())
         sql += ", *";
     for (const std::string& column : columns)
@@ -44,18 +44,20 @@ Recordset::Recordset(Database& db, std::string jetSql, Parameters params, std::s
 
 void Recordset::Load() {
     db_->Observe(sql_);
-    detail::Statement statement(db_->handle(), db_->Translate(sql_), sql_);
-    statement.BindNamed(params_);
+    auto statement = db_->engine().Prepare(db_->Translate(sql_), sql_);
+    statement->BindNamed(params_);
     int first = hasRowid_ ? 1 : 0;
-    columns_.clear();
-    for (int i = first; i < statement.ColumnCount(); ++i)
-        columns_.push_back(statement.ColumnName(i));
     rows_.clear();
-    while (statement.Step()) {
+    // Stepping first lets a server's engine learn the columns from the rows it sends.
+    bool more = statement->Step();
+    columns_.clear();
+    for (int i = first; i < statement->ColumnCount(); ++i)
+        columns_.push_back(statement->ColumnName(i));
+    for (; more; more = statement->Step()) {
         Row row;
-        row.rowid = first ? statement.Column(0).AsInteger() : 0;
-        for (int i = first; i < statement.ColumnCount(); ++i)
-            row.values.push_back(statement.Column(i));
+        row.rowid = first ? statement->Column(0).AsInteger() : 0;
+        for (int i = first; i < statement->ColumnCount(); ++i)
+            row.values.push_back(statement->Column(i));
         rows_.push_back(std::move(row));
     }
     position_ = 0;
@@ -123,14 +125,14 @@ bool Recordset::FindFirst(const std::string& jetCondition) {
     for (size_t i = 0; i < columns_.size(); ++i)
         sql += (i ? ", ?" : "?") + std::to_string(i + 1) + " COLLATE NOCASE AS " + Bracketed(columns_[i]);
     sql += ") WHERE (" + jetCondition + ")";
-    detail::Statement statement(db_->handle(), db_->Translate(sql), jetCondition);
+    auto statement = db_->engine().Prepare(db_->Translate(sql), jetCondition);
     for (size_t r = 0; r < rows_.size(); ++r) {
         if (rows_[r].deleted)
             continue;
-        statement.Reset();
+        statement->Reset();
         for (size_t i = 0; i < columns_.size(); ++i)
-            statement.Bind(static_cast<int>(i + 1), rows_[r].values[i]);
-        if (statement.Step()) {
+            statement->Bind(static_cast<int>(i + 1), rows_[r].values[i]);
+        if (statement->Step()) {
             CancelUpdate();
             position_ = r;
             return true;
@@ -202,14 +204,14 @@ Recordset::Row Recordset::ReadRow(int64_t rowid) const {
     for (size_t i = 0; i < columns_.size(); ++i)
         sql += (i ? ", " : "") + Bracketed(columns_[i]);
     sql += " FROM " + Bracketed(table_) + " WHERE rowid = ?1";
-    detail::Statement statement(db_->handle(), sql, sql);
-    statement.Bind(1, Value(rowid));
+    auto statement = db_->engine().Prepare(sql, sql);
+    statement->Bind(1, Value(rowid));
     Row row;
     row.rowid = rowid;
-    if (!statement.Step())
+    if (!statement->Step())
         throw DbError("Record is deleted.");
-    for (int i = 0; i < statement.ColumnCount(); ++i)
-        row.values.push_back(statement.Column(i));
+    for (int i = 0; i < statement->ColumnCount(); ++i)
+        row.values.push_back(statement->Column(i));
     return row;
 }
 
@@ -225,11 +227,11 @@ void Recordset::InsertRow() {
     }
     std::string sql = "INSERT INTO " + Bracketed(table_) +
                       (values.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
-    detail::Statement statement(db_->handle(), sql, sql);
+    auto statement = db_->engine().Prepare(sql, sql);
     for (size_t i = 0; i < values.size(); ++i)
-        statement.Bind(static_cast<int>(i + 1), *values[i]);
-    statement.Step();
-    rows_.push_back(ReadRow(sqlite3_last_insert_rowid(db_->handle())));
+        statement->Bind(static_cast<int>(i + 1), *values[i]);
+    statement->Step();
+    rows_.push_back(ReadRow(db_->engine().LastInsertRowid()));
 }
 
 void Recordset::UpdateRow() {
@@ -247,12 +249,12 @@ void Recordset::UpdateRow() {
         return;
     std::string sql = "UPDATE " + Bracketed(table_) + " SET " + assignments + " WHERE rowid = ?" +
                       std::to_string(values.size() + 1);
-    detail::Statement statement(db_->handle(), sql, sql);
+    auto statement = db_->engine().Prepare(sql, sql);
     for (size_t i = 0; i < values.size(); ++i)
-        statement.Bind(static_cast<int>(i + 1), *values[i]);
-    statement.Bind(static_cast<int>(values.size() + 1), Value(row.rowid));
-    statement.Step();
-    if (sqlite3_changes(db_->handle()) == 0)
+        statement->Bind(static_cast<int>(i + 1), *values[i]);
+    statement->Bind(static_cast<int>(values.size() + 1), Value(row.rowid));
+    statement->Step();
+    if (db_->engine().Changes() == 0)
         throw DbError("Record is deleted.");
     row = ReadRow(row.rowid);
 }
@@ -279,9 +281,9 @@ void Recordset::Delete() {
     Current(); // there must be a current row that is not deleted yet
     Row& row = rows_[position_];
     std::string sql = "DELETE FROM " + Bracketed(table_) + " WHERE rowid = ?1";
-    detail::Statement statement(db_->handle(), sql, sql);
-    statement.Bind(1, Value(row.rowid));
-    statement.Step();
+    auto statement = db_->engine().Prepare(sql, sql);
+    statement->Bind(1, Value(row.rowid));
+    statement->Step();
     row.deleted = true;
 }
 

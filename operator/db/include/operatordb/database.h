@@ -1,5 +1,7 @@
-// The connection to a database file, taking the Jet SQL that the operator interface
-// writes (see jet_sql.h), with saved queries stored in the file itself.
+// The connection to a database, taking the Jet SQL that the operator interface writes
+// (see jet_sql.h), with saved queries stored in the database itself. The database is a
+// SQLite file, or a database on a PostgreSQL server named by a connection URI
+// ("postgresql://host/dbname?..."), which many stations share.
 #pragma once
 
 #include "operatordb/recordset.h"
@@ -7,14 +9,17 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct sqlite3;
-
 namespace corvid::operatordb {
+
+namespace detail {
+class Engine;
+} // namespace detail
 
 // A saved query: a row of MSysQueries. Parameters declares the named parameters of
 // the SQL as "Name Type, Name Type" (types Long, Text, Double, YesNo; a Long takes whole
@@ -30,16 +35,27 @@ enum class FileMode { Existing, CreateIfMissing };
 // Tables whose names begin with "MSys" or "sqlite_" are system objects.
 bool IsSystemObject(std::string_view name);
 
+// True for a connection URI of a PostgreSQL server ("postgresql://" or "postgres://").
+bool IsServerUri(std::string_view source);
+// The source as messages may show it: a URI without its password.
+std::string DisplaySource(std::string_view source);
+
 class Database {
 public:
-    // Opens the file read/write, shared with other connections. A missing file (unless
-    // created) or a file that is not a database raises DbError.
-    explicit Database(const std::filesystem::path& path, FileMode mode = FileMode::Existing);
+    // Opens the file read/write, shared with other connections, or connects to the
+    // server database a URI names. A missing file (unless created) or a file that is not
+    // a database, and a server that cannot be reached or refuses the connection (or a
+    // missing database, unless created) raise DbError naming the file or the server and
+    // database.
+    explicit Database(const std::filesystem::path& source, FileMode mode = FileMode::Existing);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // The file or URI as given (a URI may hold a password: show DisplayName instead).
     const std::filesystem::path& path() const { return path_; }
+    std::string DisplayName() const;
+    bool IsServer() const;
 
     // Runs one action statement (INSERT, UPDATE, DELETE, DDL) with fail-on-error: a
     // statement the engine refuses changes nothing and raises DbError with the engine's
@@ -70,9 +86,10 @@ public:
     std::vector<std::string> TableNames(bool includeSystemObjects = false);
 
     // The SQLite text of a Jet statement on this database: saved queries expanded, and
-    // outer-row conditions of IN subqueries moved out of them (see jet_hoist.h).
+    // outer-row conditions of IN subqueries moved out of them (see jet_hoist.h). A
+    // server's engine rewrites it further for itself.
     std::string Translate(const std::string& jetSql);
-    // Runs SQLite statements as they are (schema scripts).
+    // Runs statements in the layer's SQLite dialect without parameters (schema scripts).
     void ExecuteNative(const std::string& script);
 
     // Called with the Jet text of every statement executed or opened as a record set,
@@ -85,13 +102,13 @@ public:
             observer_(jetSql);
     }
 
-    sqlite3* handle() const { return db_; }
+    detail::Engine& engine() const { return *engine_; }
 
 private:
     Parameters Typed(const SavedQuery& query, const Parameters& params) const;
 
     std::filesystem::path path_;
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<detail::Engine> engine_;
     std::function<void(const std::string&)> observer_;
 };
 
