@@ -1,6 +1,7 @@
 #include "operatordb/admin_flag.h"
 
 #include "operatordb/bindings_stations.h"
+#include "operatordb/database.h"
 
 namespace corvid::operatordb {
 
@@ -22,14 +23,16 @@ void SetAdministratorLoggedIn(Database& db, bool value) {
 }
 
 bool TakeAdministratorFlag(Database& db) {
-    // The first row is the flag; the engine runs each statement under its write lock,
-    // so the test of the flag and its change cannot be split by another station.
-    if (db.Execute("UPDATE [__sys_AdminLoggedIn] SET IsAdminLoggedIn = True"
-                   " WHERE NOT IsAdminLoggedIn AND rowid = (SELECT MIN(rowid) FROM [__sys_AdminLoggedIn])") ==
-        1)
-        return true;
-    return db.Execute("INSERT INTO [__sys_AdminLoggedIn] (IsAdminLoggedIn) SELECT True"
-                      " WHERE NOT EXISTS (SELECT * FROM [__sys_AdminLoggedIn])") == 1;
+    // One writer unit: of stations logging in at once, the others wait for it and then
+    // see the flag taken (a server would otherwise let two of them insert the first row).
+    Transaction unit(db);
+    bool taken = db.Execute("UPDATE [__sys_AdminLoggedIn] SET IsAdminLoggedIn = True"
+                            " WHERE NOT IsAdminLoggedIn AND rowid = (SELECT MIN(rowid) FROM [__sys_AdminLoggedIn])") ==
+                     1 ||
+                 db.Execute("INSERT INTO [__sys_AdminLoggedIn] (IsAdminLoggedIn) SELECT True"
+                            " WHERE NOT EXISTS (SELECT * FROM [__sys_AdminLoggedIn])") == 1;
+    unit.Commit();
+    return taken;
 }
 
 } // namespace corvid::operatordb

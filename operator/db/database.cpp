@@ -162,7 +162,7 @@ void Database::SaveQuery(const SavedQuery& query) {
     if (query.name.empty())
         throw DbError("A saved query needs a name.");
     // Compiling the statement finds syntax errors and unknown tables now, not at first use.
-    engine_->Prepare(Translate(query.sql), query.sql);
+    engine_->Prepare(Translate(query.sql), query.sql)->ColumnCount();
     engine_->StoreSavedQuery(query.name, query.parameters, query.sql);
 }
 

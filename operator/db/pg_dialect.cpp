@@ -75,6 +75,12 @@ std::string ColumnType(const std::string& upper) {
     return found == kTypes.end() ? std::string() : found->second;
 }
 
+std::string WithoutTrailingSemicolons(std::string sql) {
+    while (!sql.empty() && (sql.back() == ';' || std::isspace(static_cast<unsigned char>(sql.back()))))
+        sql.pop_back();
+    return sql;
+}
+
 class Rewriter {
 public:
     Rewriter(std::string_view sql, const Catalog& catalog) : tokens_(jet::Tokenize(sql)), catalog_(catalog) {
@@ -97,6 +103,8 @@ public:
             MarkYesNoConditions();
         RewriteNames(0, sig_.size());
         out_.sql = Joined(0, tokens_.size());
+        if (ignoreConflicts_)
+            out_.sql = WithoutTrailingSemicolons(out_.sql) + " ON CONFLICT DO NOTHING";
         return std::move(out_);
     }
 
@@ -246,8 +254,9 @@ private:
     }
 
     void RewriteWord(size_t k, Token& token) {
+        static const std::set<std::string> kBeforeTable = {"TABLE", "INTO", "ON", "REFERENCES", "EXISTS"};
         std::string upper = Upper(token.text);
-        bool call = SymbolAt(k + 1, "(");
+        bool call = SymbolAt(k + 1, "(") && !(k > 0 && kBeforeTable.count(WordAt(k - 1)));
         if (upper == "ROWID" && !call) {
             token.text = kRowidColumn;
         } else if (upper == "COLLATE" && (WordAt(k + 1) == "NOCASE" || WordAt(k + 1) == "BINARY")) {
@@ -257,6 +266,11 @@ private:
                 MarkCaseInsensitive(At(k - 1).text);
             token.text.clear();
             At(k + 1).text.clear();
+        } else if (upper == "OR" && k == 1 && WordAt(0) == "INSERT" && WordAt(2) == "IGNORE") {
+            // INSERT OR IGNORE: rows that would break a key or a unique index are left out.
+            token.text.clear();
+            At(k + 1).text.clear();
+            ignoreConflicts_ = true;
         } else if (call) {
             static const std::map<std::string, std::string> kFunctions = {
                 {"IFNULL", "coalesce"}, {"INSTR", "strpos"}, {"GROUP_CONCAT", "string_agg"}};
@@ -304,6 +318,7 @@ private:
     Catalog catalog_;
     Statement out_;
     int largestNumber_ = 0;
+    bool ignoreConflicts_ = false;
     std::vector<std::pair<size_t, size_t>> yesNoConditions_;
 };
 

@@ -4,6 +4,7 @@
 #include "operatordb/db_error.h"
 #include "pg_dialect.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <libpq-fe.h>
 #include <strings.h>
@@ -140,6 +141,13 @@ public:
         citext_ = 0;
     }
     Oid CaseInsensitiveText();
+    // Undoes the failed statement of a unit, which goes on.
+    void UndoStatement() {
+        if (PQstatus(conn_) == CONNECTION_OK)
+            PQclear(PQexec(conn_, "ROLLBACK TO SAVEPOINT corvid_statement; RELEASE SAVEPOINT corvid_statement"));
+    }
+    // Creates the types the translated tables use, once per connection.
+    void PrepareTypes();
     PGconn* conn() const { return conn_; }
     void SetChanges(int64_t changes) { changes_ = changes; }
     // The server's message for a failed result, or for the connection when there is none.
@@ -148,7 +156,6 @@ public:
 private:
     void Connect(const std::string& uri, const char* dbname);
     void CreateDatabase(const std::string& uri);
-    void PrepareTypes();
 
     std::string uri_;
     std::string description_;
@@ -383,9 +390,13 @@ PgCursor::PgCursor(PgEngine& engine, const std::string& sql, const std::string& 
       values_(text_.parameters.size()), bound_(text_.parameters.size(), false) {
     if (text_.sql.find_first_not_of(" \t\r\n;") == std::string::npos)
         throw DbError("Invalid SQL statement; the statement is empty.", 0, source_);
+    if (pg::SplitScript(sql).size() > 1)
+        throw DbError("Characters found after end of SQL statement.", 0, source_);
 }
 
 void PgCursor::Fail(const PGresult* result) const {
+    if (getenv("CORVID_PG_DEBUG"))
+        fprintf(stderr, "PG FAIL: %s\n  SQL: %s\n", engine_.Message(result).c_str(), text_.sql.c_str());
     throw DbError(engine_.Message(result), 0, source_);
 }
 
@@ -459,6 +470,8 @@ Result PgCursor::Run() {
 // the unit goes on.
 void PgCursor::Execute() {
     engine_.EnsureConnected();
+    if (text_.changesSchema)
+        engine_.PrepareTypes();
     bool inUnit = engine_.InTransaction();
     if (inUnit)
         engine_.Exec("SAVEPOINT corvid_statement");
@@ -470,8 +483,8 @@ void PgCursor::Execute() {
         result = Run();
     }
     if (!Succeeded(result.get())) {
-        if (inUnit && PQstatus(engine_.conn()) == CONNECTION_OK)
-            PQclear(PQexec(engine_.conn(), "ROLLBACK TO SAVEPOINT corvid_statement; RELEASE SAVEPOINT corvid_statement"));
+        if (inUnit)
+            engine_.UndoStatement();
         Fail(result.get());
     }
     if (inUnit)
@@ -501,10 +514,19 @@ bool PgCursor::Step() {
 void PgCursor::Describe() const {
     if (result_ || description_)
         return;
+    bool inUnit = engine_.InTransaction();
+    if (inUnit)
+        engine_.Exec("SAVEPOINT corvid_statement");
     Result prepared(PQprepare(engine_.conn(), "", text_.sql.c_str(), static_cast<int>(values_.size()), nullptr));
-    if (!Succeeded(prepared.get()))
+    if (!Succeeded(prepared.get())) {
+        if (inUnit)
+            engine_.UndoStatement();
         Fail(prepared.get());
+    }
+    // Described before anything else runs: a simple query ends the unnamed statement.
     description_.reset(PQdescribePrepared(engine_.conn(), ""));
+    if (inUnit)
+        engine_.Exec("RELEASE SAVEPOINT corvid_statement");
     if (!Succeeded(description_.get()))
         Fail(description_.get());
     visible_.clear();

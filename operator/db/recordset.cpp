@@ -124,7 +124,7 @@ bool Recordset::FindFirst(const std::string& jetCondition) {
     std::string sql = "SELECT 1 FROM (SELECT ";
     for (size_t i = 0; i < columns_.size(); ++i)
         sql += (i ? ", ?" : "?") + std::to_string(i + 1) + " COLLATE NOCASE AS " + Bracketed(columns_[i]);
-    sql += ") WHERE (" + jetCondition + ")";
+    sql += ") AS corvid_row WHERE (" + jetCondition + ")";
     auto statement = db_->engine().Prepare(db_->Translate(sql), jetCondition);
     for (size_t r = 0; r < rows_.size(); ++r) {
         if (rows_[r].deleted)

@@ -47,7 +47,7 @@ const std::vector<SavedQuery>& InstrumentSavedQueries() {
          " INNER JOIN __sys_Tests AS t ON t.TestPlanID = f.TestPlanID AND t.TestID = f.ID"
          " WHERE f.Type = 1 AND f.TestPlanID = :TestPlanID AND f.TestVariantID = :TestPlanVariantID"
          " AND f.UUTInstanceID = :UUTInstanceID"
-         " GROUP BY f.ID ORDER BY MIN(f.SeqNumber), f.ID"},
+         " GROUP BY f.ID, t.Name ORDER BY MIN(f.SeqNumber), f.ID"},
         {"qry_GUI_DUTs", "",
          "SELECT DISTINCT u.UUTDeviceTypeID, t.Model, t.Alias FROM __sys_Testplan_has_UUTs AS u"
          " INNER JOIN __sys_DeviceTypes AS t ON t.DeviceTypeID = u.UUTDeviceTypeID ORDER BY t.Alias"},

@@ -1,12 +1,16 @@
-// A fresh instrument database file in a temporary directory for each test.
+// A fresh instrument database for each test: a file in a temporary directory, or, where
+// the tests run against a server (CORVID_TEST_DB_ENGINE=postgres), a scratch database on
+// the throw-away PostgreSQL server.
 #pragma once
 
 #include "operatordb/database.h"
 #include "operatordb/demo_station.h"
 #include "operatordb/schema.h"
+#include "pg_test_server.h"
 #include "testsupport/sandbox.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -14,9 +18,23 @@
 
 namespace corvid::operatordb::testing {
 
+// True when the suite runs against the PostgreSQL test server.
+inline bool OnServer() {
+    const char* engine = std::getenv("CORVID_TEST_DB_ENGINE");
+    return engine && std::string(engine) == "postgres";
+}
+
 class EmptyDatabaseTest : public ::testing::Test {
 protected:
-    void SetUp() override { db = std::make_unique<Database>(file, FileMode::CreateIfMissing); }
+    void SetUp() override {
+        if (OnServer()) {
+            CORVID_REQUIRE_POSTGRES();
+            scratch = std::make_unique<corvid::test::ScratchPostgresDatabase>();
+            file = scratch->uri();
+        }
+        db = std::make_unique<Database>(file, FileMode::CreateIfMissing);
+    }
+    void TearDown() override { db.reset(); }
 
     // The single value of a one-row, one-column SELECT.
     Value Scalar(const std::string& sql, const Parameters& params = {}) {
@@ -29,6 +47,8 @@ protected:
     }
 
     corvid::testing::TempDir dir;
+    std::unique_ptr<corvid::test::ScratchPostgresDatabase> scratch;
+    // The database file, or the scratch database's URI.
     std::filesystem::path file = dir.path() / "instruments.db";
     std::unique_ptr<Database> db;
 };

@@ -209,8 +209,11 @@ TEST_F(EmptyDatabaseTest, StoredValuesOutsideAMembersRangeAreErrors) {
     db->Execute("INSERT INTO InterfaceData_GPIB VALUES (1, 1, 0, 300, 0, 0)");
     DB_InterfaceData_GPIB gpib(*db);
     EXPECT_THROW(gpib.Open(OpenMode::ReadOnly), DbError);
-    db->Execute("UPDATE InterfaceData_GPIB SET Address1 = 22, InstanceID = 4294967296");
-    EXPECT_THROW(gpib.Open(OpenMode::ReadOnly), DbError);
+    if (!OnServer()) { // a server's Long column refuses the value when it is written
+        db->Execute("UPDATE InterfaceData_GPIB SET Address1 = 22, InstanceID = 4294967296");
+        EXPECT_THROW(gpib.Open(OpenMode::ReadOnly), DbError);
+    }
+    db->Execute("UPDATE InterfaceData_GPIB SET Address1 = 22");
     db->Execute("UPDATE InterfaceData_GPIB SET InstanceID = 1");
     gpib.Open(OpenMode::ReadOnly);
     EXPECT_EQ(gpib.Address1, 22);
