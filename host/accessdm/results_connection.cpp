@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <sqlite3.h>
 #include <strings.h>
 
 namespace corvid::accessdm {
@@ -32,42 +31,26 @@ bool IsComparison(const std::string& op) {
     return false;
 }
 
-// The journal mode a PRAGMA statement answers with (empty when it fails).
-std::string JournalMode(sqlite3* db, const char* pragma) {
-    std::string mode;
-    auto keep = [](void* target, int columns, char** values, char**) {
-        if (columns > 0 && values[0])
-            *static_cast<std::string*>(target) = values[0];
-        return 0;
-    };
-    sqlite3_exec(db, pragma, keep, &mode, nullptr);
-    return Lower(mode);
-}
-
 } // namespace
 
-void ResultsConnection::StatementDeleter::operator()(sqlite3_stmt* statement) const {
-    sqlite3_finalize(statement);
-}
-
 ResultsConnection::ResultsConnection(const std::string& path) : db_(path) {
-    if (sqlite3_db_readonly(db_.handle(), "main") == 1)
-        throw DbError("The results database " + path + " is read-only");
+    if (db_.IsReadOnly())
+        throw DbError("The results database " + db_.DisplayName() + " is read-only");
     // A file that is no database fails here rather than at the first row.
     db_.TableNames();
-    // Write-ahead logging without a sync per commit: a test's rows cost a fraction of a
-    // millisecond instead of several disk syncs. A committed test survives a crash of the
-    // program; a power failure may lose the last tests, never the file's consistency.
-    // Stations on one computer share the file as before (not across a network share).
-    // When another station holds the file so that the mode cannot change, it stays as it is.
-    if (JournalMode(db_.handle(), "PRAGMA journal_mode = WAL") == "wal")
-        sqlite3_exec(db_.handle(), "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+    // A test's rows cost a fraction of a millisecond instead of several disk syncs.
+    db_.SyncAtCheckpointsOnly();
 }
 
 ResultsConnection::~ResultsConnection() {
     statements_.clear();
-    if (inTransaction_)
-        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (transaction_) {
+        try {
+            transaction_.reset();
+        } catch (...) {
+            // The engine undoes an unfinished unit when the connection closes.
+        }
+    }
 }
 
 const ResultsConnection::Table& ResultsConnection::Describe(const std::string& table) {
@@ -118,15 +101,16 @@ void ResultsConnection::AddRow() {
     if (fields_.empty())
         throw DbError("No field of the new row of " + table.name + " is set");
     std::string names, marks;
+    int count = 0;
     for (const auto& field : fields_) {
         names += (names.empty() ? "" : ", ") + Quoted(field.first);
-        marks += marks.empty() ? "?" : ", ?";
+        marks += (marks.empty() ? "?" : ", ?") + std::to_string(++count);
     }
-    sqlite3_stmt* insert =
+    operatordb::Statement& insert =
         Prepared("INSERT INTO " + Quoted(table.name) + " (" + names + ") VALUES (" + marks + ")");
     int index = 1;
     for (const auto& field : fields_)
-        Bind(insert, index++, field.second);
+        insert.Bind(index++, field.second);
     fields_.clear();
     Run(insert);
 }
@@ -144,16 +128,19 @@ void ResultsConnection::UpdateFound(const std::vector<std::pair<std::string, Val
     if (fields.empty())
         throw DbError("No field to change");
     std::string assignments;
-    for (const auto& field : fields)
-        assignments += (assignments.empty() ? "" : ", ") + Quoted(ColumnOf(table, field.first)) + " = ?";
-    sqlite3_stmt* update = Prepared("UPDATE " + Quoted(table.name) + " SET " + assignments + " WHERE " +
-                                    Quoted(found_->column) + " " + found_->comparison + " ?");
     int index = 1;
     for (const auto& field : fields)
-        Bind(update, index++, field.second);
-    Bind(update, index, found_->value);
+        assignments += (assignments.empty() ? "" : ", ") + Quoted(ColumnOf(table, field.first)) + " = ?" +
+                       std::to_string(index++);
+    operatordb::Statement& update = Prepared("UPDATE " + Quoted(table.name) + " SET " + assignments +
+                                             " WHERE " + Quoted(found_->column) + " " + found_->comparison +
+                                             " ?" + std::to_string(index));
+    index = 1;
+    for (const auto& field : fields)
+        update.Bind(index++, field.second);
+    update.Bind(index, found_->value);
     Run(update);
-    if (sqlite3_changes(db_.handle()) == 0)
+    if (db_.Changes() == 0)
         throw DbError("No row of " + table.name + " where " + found_->column + " " + found_->comparison +
                       " " + found_->value.AsText());
 }
@@ -166,70 +153,34 @@ bool ResultsConnection::ColumnExists(const std::string& table, const std::string
 }
 
 void ResultsConnection::Begin() {
-    if (inTransaction_)
+    if (transaction_)
         throw DbError("A transaction is already open");
-    Run(Prepared("BEGIN IMMEDIATE"));
-    inTransaction_ = true;
+    transaction_ = std::make_unique<operatordb::Transaction>(db_);
 }
 
 void ResultsConnection::Commit() {
-    if (!inTransaction_)
+    if (!transaction_)
         throw DbError("No transaction is open");
-    Run(Prepared("COMMIT"));
-    inTransaction_ = false;
+    transaction_->Commit();
+    transaction_.reset();
 }
 
 void ResultsConnection::Rollback() {
-    if (!inTransaction_)
-        return;
-    inTransaction_ = false;
-    Run(Prepared("ROLLBACK"));
+    transaction_.reset();
 }
 
-sqlite3_stmt* ResultsConnection::Prepared(const std::string& sql) {
+operatordb::Statement& ResultsConnection::Prepared(const std::string& sql) {
     if (auto known = statements_.find(sql); known != statements_.end()) {
-        sqlite3_reset(known->second.get());
-        sqlite3_clear_bindings(known->second.get());
-        return known->second.get();
+        known->second->Reset();
+        return *known->second;
     }
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_.handle(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-        Fail(sql);
-    return statements_.emplace(sql, StatementPtr(statement)).first->second.get();
+    return *statements_.emplace(sql, db_.Prepare(sql)).first->second;
 }
 
-void ResultsConnection::Bind(sqlite3_stmt* statement, int index, const Value& value) {
-    int rc = SQLITE_OK;
-    if (value.IsNull())
-        rc = sqlite3_bind_null(statement, index);
-    else if (value.IsInteger())
-        rc = sqlite3_bind_int64(statement, index, value.AsInteger());
-    else if (value.IsReal())
-        rc = sqlite3_bind_double(statement, index, value.AsReal());
-    else {
-        std::string text = value.AsText();
-        rc = sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()),
-                               SQLITE_TRANSIENT);
+void ResultsConnection::Run(operatordb::Statement& statement) {
+    while (statement.Step()) {
     }
-    if (rc != SQLITE_OK)
-        Fail(sqlite3_sql(statement));
-}
-
-void ResultsConnection::Run(sqlite3_stmt* statement) {
-    int rc = sqlite3_step(statement);
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE) {
-        std::string message = sqlite3_errmsg(db_.handle());
-        int code = sqlite3_extended_errcode(db_.handle());
-        sqlite3_reset(statement);
-        throw DbError(message, code, sqlite3_sql(statement));
-    }
-    sqlite3_reset(statement);
-}
-
-void ResultsConnection::Fail(const std::string& what) const {
-    throw DbError(sqlite3_errmsg(db_.handle()), sqlite3_extended_errcode(db_.handle()), what);
+    statement.Reset();
 }
 
 } // namespace corvid::accessdm

@@ -13,16 +13,14 @@
 #include <utility>
 #include <vector>
 
-struct sqlite3_stmt;
-
 namespace corvid::accessdm {
 
 using operatordb::Value;
 
 class ResultsConnection {
 public:
-    // Opens an existing database file for writing; DbError when it is missing, not a
-    // database or read-only.
+    // Opens an existing database file, or connects to the server database a URI names,
+    // for writing; DbError when it is missing, not a database or read-only.
     explicit ResultsConnection(const std::string& path);
     ~ResultsConnection();
     ResultsConnection(const ResultsConnection&) = delete;
@@ -37,29 +35,23 @@ public:
     void UpdateFound(const std::vector<std::pair<std::string, Value>>& fields);
     bool ColumnExists(const std::string& table, const std::string& column);
 
-    // BEGIN IMMEDIATE: waits for other writers up to the busy time-out.
+    // A writer unit: waits for other stations' units up to the busy time-out.
     void Begin();
     void Commit();
     void Rollback();
-    bool inTransaction() const { return inTransaction_; }
+    bool inTransaction() const { return transaction_ != nullptr; }
 
 private:
     struct Table {
         std::string name;                 // as the database spells it
         std::vector<std::string> columns; // as the database spells them
     };
-    struct StatementDeleter {
-        void operator()(sqlite3_stmt* statement) const;
-    };
-    using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
     const Table& Describe(const std::string& table);
     const Table& Current() const;
     std::string ColumnOf(const Table& table, const std::string& column) const;
-    sqlite3_stmt* Prepared(const std::string& sql);
-    void Bind(sqlite3_stmt* statement, int index, const Value& value);
-    void Run(sqlite3_stmt* statement);
-    [[noreturn]] void Fail(const std::string& what) const;
+    // Statements are prepared once per connection and kept for the next row.
+    operatordb::Statement& Prepared(const std::string& sql);
+    void Run(operatordb::Statement& statement);
 
     operatordb::Database db_;
     std::map<std::string, Table> tables_; // by lower-case name
@@ -70,8 +62,8 @@ private:
         Value value;
     };
     std::optional<Condition> found_;
-    std::map<std::string, StatementPtr> statements_;
-    bool inTransaction_ = false;
+    std::map<std::string, std::unique_ptr<operatordb::Statement>> statements_;
+    std::unique_ptr<operatordb::Transaction> transaction_;
 };
 
 } // namespace corvid::accessdm

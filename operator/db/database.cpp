@@ -120,6 +120,22 @@ Recordset Database::OpenRecordset(const std::string& jetSql, const Parameters& p
     return Recordset::Select(*this, jetSql, params);
 }
 
+std::unique_ptr<Statement> Database::Prepare(const std::string& sql, const std::string& source) {
+    return engine_->Prepare(sql, source.empty() ? sql : source);
+}
+
+int64_t Database::Changes() {
+    return engine_->Changes();
+}
+
+bool Database::IsReadOnly() {
+    return engine_->ReadOnly();
+}
+
+void Database::SyncAtCheckpointsOnly() {
+    engine_->SyncAtCheckpointsOnly();
+}
+
 void Database::ExecuteNative(const std::string& script) {
     engine_->ExecuteScript(script);
 }

@@ -4,6 +4,7 @@
 // engine rewrites it for itself.
 #pragma once
 
+#include "operatordb/statement.h"
 #include "operatordb/value.h"
 
 #include <cstdint>
@@ -17,37 +18,12 @@ namespace corvid::operatordb::detail {
 // How long a connection waits for another connection's lock before it gives up.
 constexpr int kBusyTimeoutMs = 5000;
 
-// One prepared statement. Errors raise DbError with the engine's message and the
-// statement as the caller wrote it (the source given to Prepare).
-class Cursor {
-public:
-    virtual ~Cursor() = default;
-
-    // Binds every parameter of the statement by name from params (names compare
-    // without regard to case). A parameter without a value, and a value for a
-    // parameter the statement does not have, are errors.
-    virtual void BindNamed(const Parameters& params) = 0;
-    // Binds the parameter written ?index.
-    virtual void Bind(int index, const Value& value) = 0;
-
-    // Runs one step: true when a row is ready, false when done. A statement that fails
-    // changes nothing.
-    virtual bool Step() = 0;
-    // Makes the statement ready to run again with new bindings.
-    virtual void Reset() = 0;
-
-    virtual int ColumnCount() const = 0;
-    virtual std::string ColumnName(int i) const = 0;
-    virtual Value Column(int i) const = 0;
-    bool ReturnsRows() const { return ColumnCount() > 0; }
-};
-
 class Engine {
 public:
     virtual ~Engine() = default;
 
     // Prepares exactly one statement; text after it other than blanks and ';' is an error.
-    virtual std::unique_ptr<Cursor> Prepare(const std::string& sql, const std::string& source) = 0;
+    virtual std::unique_ptr<Statement> Prepare(const std::string& sql, const std::string& source) = 0;
     // Runs statements without parameters as they are (schema scripts, transaction control).
     virtual void ExecuteScript(const std::string& script) = 0;
     // Rows changed by the last action statement; rowid of the last row inserted.
@@ -68,6 +44,12 @@ public:
     // Stores or replaces a row of MSysQueries.
     virtual void StoreSavedQuery(const std::string& name, const std::string& parameters,
                                  const std::string& sql) = 0;
+
+    // True when the database cannot be written (a read-only file).
+    virtual bool ReadOnly() = 0;
+    // Syncs the database at checkpoints instead of at every commit, where the engine
+    // can do so without risking its consistency.
+    virtual void SyncAtCheckpointsOnly() = 0;
 
     // How messages name the database: the file, or the server and database (never a
     // password).

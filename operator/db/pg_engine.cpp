@@ -68,9 +68,9 @@ std::string ServerDescription(const std::string& uri) {
 
 class PgEngine;
 
-class PgCursor final : public Cursor {
+class PgStatement final : public Statement {
 public:
-    PgCursor(PgEngine& engine, const std::string& sql, const std::string& source);
+    PgStatement(PgEngine& engine, const std::string& sql, const std::string& source);
 
     void BindNamed(const Parameters& params) override;
     void Bind(int index, const Value& value) override;
@@ -108,9 +108,9 @@ public:
     PgEngine(const PgEngine&) = delete;
     PgEngine& operator=(const PgEngine&) = delete;
 
-    std::unique_ptr<Cursor> Prepare(const std::string& sql, const std::string& source) override {
+    std::unique_ptr<Statement> Prepare(const std::string& sql, const std::string& source) override {
         EnsureConnected();
-        return std::make_unique<PgCursor>(*this, sql, source);
+        return std::make_unique<PgStatement>(*this, sql, source);
     }
     void ExecuteScript(const std::string& script) override;
     int64_t Changes() override { return changes_; }
@@ -130,6 +130,9 @@ public:
     void StoreSavedQuery(const std::string& name, const std::string& parameters,
                          const std::string& sql) override;
     std::string DisplayName() const override { return description_; }
+    bool ReadOnly() override { return false; }
+    // A shared server keeps the durability its administrator chose.
+    void SyncAtCheckpointsOnly() override {}
 
     // Runs statements without parameters; DbError with the server's message.
     Result Exec(const std::string& sql);
@@ -375,7 +378,7 @@ std::vector<std::string> PgEngine::TableNames() {
 }
 
 void PgEngine::StoreSavedQuery(const std::string& name, const std::string& parameters, const std::string& sql) {
-    PgCursor statement(*this,
+    PgStatement statement(*this,
                        "INSERT INTO MSysQueries (Name, Parameters, SQL) VALUES (?1, ?2, ?3) ON CONFLICT (Name)"
                        " DO UPDATE SET Parameters = excluded.Parameters, SQL = excluded.SQL",
                        name);
@@ -385,7 +388,7 @@ void PgEngine::StoreSavedQuery(const std::string& name, const std::string& param
     statement.Step();
 }
 
-PgCursor::PgCursor(PgEngine& engine, const std::string& sql, const std::string& source)
+PgStatement::PgStatement(PgEngine& engine, const std::string& sql, const std::string& source)
     : engine_(engine), sql_(sql), source_(source), text_(pg::Translate(sql, engine.Catalog())),
       values_(text_.parameters.size()), bound_(text_.parameters.size(), false) {
     if (text_.sql.find_first_not_of(" \t\r\n;") == std::string::npos)
@@ -394,13 +397,13 @@ PgCursor::PgCursor(PgEngine& engine, const std::string& sql, const std::string& 
         throw DbError("Characters found after end of SQL statement.", 0, source_);
 }
 
-void PgCursor::Fail(const PGresult* result) const {
+void PgStatement::Fail(const PGresult* result) const {
     if (getenv("CORVID_PG_DEBUG"))
         fprintf(stderr, "PG FAIL: %s\n  SQL: %s\n", engine_.Message(result).c_str(), text_.sql.c_str());
     throw DbError(engine_.Message(result), 0, source_);
 }
 
-void PgCursor::BindNamed(const Parameters& params) {
+void PgStatement::BindNamed(const Parameters& params) {
     auto named = [](const std::string& key) { return !key.empty() && key[0] != '?'; };
     for (const Parameter& p : params) {
         bool known = false;
@@ -431,7 +434,7 @@ void PgCursor::BindNamed(const Parameters& params) {
     }
 }
 
-void PgCursor::Bind(int index, const Value& value) {
+void PgStatement::Bind(int index, const Value& value) {
     std::string key = "?" + std::to_string(index);
     for (size_t i = 0; i < text_.parameters.size(); ++i) {
         if (text_.parameters[i] == key) {
@@ -445,7 +448,7 @@ void PgCursor::Bind(int index, const Value& value) {
 
 // Numbers go with their type, so that the server compares and stores them as numbers;
 // text goes untyped and takes the type of what it meets, or the case-insensitive one.
-Result PgCursor::Run() {
+Result PgStatement::Run() {
     std::vector<Oid> types;
     std::vector<std::string> texts;
     std::vector<const char*> pointers;
@@ -468,7 +471,7 @@ Result PgCursor::Run() {
 
 // Within a unit, a failing statement is undone alone, as the file's engine does, and
 // the unit goes on.
-void PgCursor::Execute() {
+void PgStatement::Execute() {
     engine_.EnsureConnected();
     if (text_.changesSchema)
         engine_.PrepareTypes();
@@ -499,7 +502,7 @@ void PgCursor::Execute() {
     result_ = std::move(result);
 }
 
-bool PgCursor::Step() {
+bool PgStatement::Step() {
     if (!result_) {
         for (size_t i = 0; i < bound_.size(); ++i)
             if (!bound_[i])
@@ -511,7 +514,7 @@ bool PgCursor::Step() {
 }
 
 // The columns of a statement not run yet, from the server's description of it.
-void PgCursor::Describe() const {
+void PgStatement::Describe() const {
     if (result_ || description_)
         return;
     bool inUnit = engine_.InTransaction();
@@ -535,18 +538,18 @@ void PgCursor::Describe() const {
             visible_.push_back(i);
 }
 
-int PgCursor::ColumnCount() const {
+int PgStatement::ColumnCount() const {
     Describe();
     return static_cast<int>(visible_.size());
 }
 
-std::string PgCursor::ColumnName(int i) const {
+std::string PgStatement::ColumnName(int i) const {
     Describe();
     const PGresult* result = result_ ? result_.get() : description_.get();
     return PQfname(result, visible_.at(static_cast<size_t>(i)));
 }
 
-Value PgCursor::Column(int i) const {
+Value PgStatement::Column(int i) const {
     int column = visible_.at(static_cast<size_t>(i));
     if (!result_ || row_ < 0 || row_ >= PQntuples(result_.get()) || PQgetisnull(result_.get(), row_, column))
         return Value();

@@ -40,12 +40,12 @@ std::string EngineMessage(sqlite3* db) {
     }
 }
 
-class SqliteCursor final : public Cursor {
+class SqliteStatement final : public Statement {
 public:
-    SqliteCursor(sqlite3* db, const std::string& sql, const std::string& source);
-    ~SqliteCursor() override;
-    SqliteCursor(const SqliteCursor&) = delete;
-    SqliteCursor& operator=(const SqliteCursor&) = delete;
+    SqliteStatement(sqlite3* db, const std::string& sql, const std::string& source);
+    ~SqliteStatement() override;
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     void BindNamed(const Parameters& params) override;
     void Bind(int index, const Value& value) override;
@@ -66,7 +66,7 @@ private:
 
 } // namespace
 
-SqliteCursor::SqliteCursor(sqlite3* db, const std::string& sql, const std::string& source)
+SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql, const std::string& source)
     : db_(db), source_(source) {
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &stmt_, &tail) != SQLITE_OK)
@@ -80,15 +80,15 @@ SqliteCursor::SqliteCursor(sqlite3* db, const std::string& sql, const std::strin
     }
 }
 
-SqliteCursor::~SqliteCursor() {
+SqliteStatement::~SqliteStatement() {
     sqlite3_finalize(stmt_);
 }
 
-void SqliteCursor::Fail() const {
+void SqliteStatement::Fail() const {
     throw DbError(EngineMessage(db_), sqlite3_extended_errcode(db_), source_);
 }
 
-void SqliteCursor::BindNamed(const Parameters& params) {
+void SqliteStatement::BindNamed(const Parameters& params) {
     int count = sqlite3_bind_parameter_count(stmt_);
     for (const Parameter& p : params) {
         if (!HasParameter(p.name))
@@ -117,7 +117,7 @@ void SqliteCursor::BindNamed(const Parameters& params) {
     }
 }
 
-bool SqliteCursor::HasParameter(const std::string& name) const {
+bool SqliteStatement::HasParameter(const std::string& name) const {
     for (int i = 1; i <= sqlite3_bind_parameter_count(stmt_); ++i) {
         const char* raw = sqlite3_bind_parameter_name(stmt_, i);
         if (raw && strcasecmp(raw + 1, name.c_str()) == 0)
@@ -126,7 +126,7 @@ bool SqliteCursor::HasParameter(const std::string& name) const {
     return false;
 }
 
-void SqliteCursor::Bind(int index, const Value& value) {
+void SqliteStatement::Bind(int index, const Value& value) {
     int rc;
     if (value.IsNull())
         rc = sqlite3_bind_null(stmt_, index);
@@ -142,7 +142,7 @@ void SqliteCursor::Bind(int index, const Value& value) {
         Fail();
 }
 
-bool SqliteCursor::Step() {
+bool SqliteStatement::Step() {
     int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
@@ -155,20 +155,20 @@ bool SqliteCursor::Step() {
     throw DbError(message, code, source_);
 }
 
-void SqliteCursor::Reset() {
+void SqliteStatement::Reset() {
     sqlite3_reset(stmt_);
 }
 
-int SqliteCursor::ColumnCount() const {
+int SqliteStatement::ColumnCount() const {
     return sqlite3_column_count(stmt_);
 }
 
-std::string SqliteCursor::ColumnName(int i) const {
+std::string SqliteStatement::ColumnName(int i) const {
     const char* name = sqlite3_column_name(stmt_, i);
     return name ? name : "";
 }
 
-Value SqliteCursor::Column(int i) const {
+Value SqliteStatement::Column(int i) const {
     switch (sqlite3_column_type(stmt_, i)) {
     case SQLITE_INTEGER:
         return Value(static_cast<int64_t>(sqlite3_column_int64(stmt_, i)));
@@ -217,8 +217,8 @@ public:
     SqliteEngine(const SqliteEngine&) = delete;
     SqliteEngine& operator=(const SqliteEngine&) = delete;
 
-    std::unique_ptr<Cursor> Prepare(const std::string& sql, const std::string& source) override {
-        return std::make_unique<SqliteCursor>(db_, sql, source);
+    std::unique_ptr<Statement> Prepare(const std::string& sql, const std::string& source) override {
+        return std::make_unique<SqliteStatement>(db_, sql, source);
     }
     void ExecuteScript(const std::string& script) override {
         if (sqlite3_exec(db_, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -250,6 +250,10 @@ public:
     void StoreSavedQuery(const std::string& name, const std::string& parameters,
                          const std::string& sql) override;
     std::string DisplayName() const override { return "'" + path_ + "'"; }
+    bool ReadOnly() override { return sqlite3_db_readonly(db_, "main") == 1; }
+    // Write-ahead logging without a sync per commit: a committed unit survives a crash of
+    // the program; a power failure may lose the last units, never the file's consistency.
+    void SyncAtCheckpointsOnly() override;
 
 private:
     std::string path_;
@@ -268,7 +272,7 @@ SqliteEngine::SqliteEngine(const std::string& path, bool create) : path_(path) {
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     try {
         // The engine reads the file lazily; make it tell now whether this is a database.
-        SqliteCursor check(db_, "SELECT count(*) FROM sqlite_master", "");
+        SqliteStatement check(db_, "SELECT count(*) FROM sqlite_master", "");
         check.Step();
     } catch (const DbError& e) {
         sqlite3_close(db_);
@@ -281,8 +285,21 @@ SqliteEngine::SqliteEngine(const std::string& path, bool create) : path_(path) {
     }
 }
 
+void SqliteEngine::SyncAtCheckpointsOnly() {
+    std::string mode;
+    auto keep = [](void* target, int columns, char** values, char**) {
+        if (columns > 0 && values[0])
+            *static_cast<std::string*>(target) = values[0];
+        return 0;
+    };
+    // When another connection holds the file so that the mode cannot change, it stays.
+    sqlite3_exec(db_, "PRAGMA journal_mode = WAL", keep, &mode, nullptr);
+    if (strcasecmp(mode.c_str(), "wal") == 0)
+        sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+}
+
 bool SqliteEngine::HasTable(const std::string& name) {
-    SqliteCursor statement(
+    SqliteStatement statement(
         db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE", name);
     statement.Bind(1, Value(name));
     return statement.Step();
@@ -291,7 +308,7 @@ bool SqliteEngine::HasTable(const std::string& name) {
 std::optional<std::vector<std::string>> SqliteEngine::ColumnsOf(const std::string& table) {
     if (!HasTable(table))
         return std::nullopt;
-    SqliteCursor statement(db_, "SELECT name FROM pragma_table_xinfo(?1)", table);
+    SqliteStatement statement(db_, "SELECT name FROM pragma_table_xinfo(?1)", table);
     statement.Bind(1, Value(table));
     std::vector<std::string> columns;
     while (statement.Step())
@@ -300,7 +317,7 @@ std::optional<std::vector<std::string>> SqliteEngine::ColumnsOf(const std::strin
 }
 
 std::vector<std::string> SqliteEngine::TableNames() {
-    SqliteCursor statement(
+    SqliteStatement statement(
         db_, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') ORDER BY name COLLATE NOCASE", "");
     std::vector<std::string> names;
     while (statement.Step())
@@ -310,7 +327,7 @@ std::vector<std::string> SqliteEngine::TableNames() {
 
 void SqliteEngine::StoreSavedQuery(const std::string& name, const std::string& parameters,
                                    const std::string& sql) {
-    SqliteCursor statement(db_, "INSERT OR REPLACE INTO MSysQueries (Name, Parameters, SQL) VALUES (?1, ?2, ?3)",
+    SqliteStatement statement(db_, "INSERT OR REPLACE INTO MSysQueries (Name, Parameters, SQL) VALUES (?1, ?2, ?3)",
                            name);
     statement.Bind(1, Value(name));
     statement.Bind(2, Value(parameters));

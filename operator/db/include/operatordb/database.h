@@ -5,6 +5,7 @@
 #pragma once
 
 #include "operatordb/recordset.h"
+#include "operatordb/statement.h"
 #include "operatordb/value.h"
 
 #include <filesystem>
@@ -68,6 +69,17 @@ public:
 
     // Opens a read-only record set over a SELECT.
     Recordset OpenRecordset(const std::string& jetSql, const Parameters& params = {});
+
+    // Prepares a statement in the layer's SQL (SQLite's dialect, not Jet's), for running
+    // many times; source names it in error messages.
+    std::unique_ptr<Statement> Prepare(const std::string& sql, const std::string& source = {});
+    // Rows changed by the last action statement.
+    int64_t Changes();
+    // True for a database that cannot be written (a read-only file).
+    bool IsReadOnly();
+    // See detail::Engine::SyncAtCheckpointsOnly: for databases where speed matters more
+    // than the last units before a power failure (results).
+    void SyncAtCheckpointsOnly();
 
     // Saved queries, found by name without regard to case.
     std::optional<SavedQuery> FindSavedQuery(const std::string& name);
