@@ -1,5 +1,5 @@
-// A read-only query on an SQLite file, for test plans that look up their station's
-// equipment in the instrument database.
+// A read-only query on an SQLite file or a server database (a postgresql:// URI), for
+// test plans that look up their station's equipment in the instrument database.
 #pragma once
 
 #include <cstdint>

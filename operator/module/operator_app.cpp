@@ -36,7 +36,7 @@ std::unique_ptr<COperatorInterfaceApp> COperatorInterfaceApp::Start(operatortabs
             new COperatorInterfaceApp(prompt, paths, std::move(db)));
     } catch (const operatordb::DbError& error) {
         // Without its instrument database the operator interface cannot work at all.
-        prompt.Notify(paths.inputDataSource + ": " + error.what());
+        prompt.Notify(operatordb::DisplaySource(paths.inputDataSource) + ": " + error.what());
         return nullptr;
     }
 }

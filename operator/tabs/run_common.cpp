@@ -83,7 +83,8 @@ FormattedReports CheckFormattedReports(Prompt& prompt, const std::string& model)
         prompt.Notify("Set the crystal reports database name in ini file");
         return settings;
     }
-    if (!std::filesystem::exists(database, error)) {
+    // A server database is checked when the run connects to it.
+    if (!operatordb::IsServerUri(database) && !std::filesystem::exists(database, error)) {
         prompt.Notify(database + " database file does not exist. Check your system.");
         return settings;
     }
