@@ -5,6 +5,7 @@
 #include "com/creation.h"
 #include "com/variant.h"
 #include "database_merge.h"
+#include "operatordb/database.h"
 #include "velaconfig/vela_config.h"
 
 #include <cstdio>
@@ -50,7 +51,11 @@ int main(int argc, char** argv) {
             throw std::runtime_error("usage: DBMerge SOURCE");
         if (!std::filesystem::is_regular_file(argv[1]))
             throw std::runtime_error(std::string(argv[1]) + " does not exist");
-        corvid::dbmerge::MergeDatabase(InstrumentDatabasePath(), argv[1]);
+        std::string target = InstrumentDatabasePath();
+        if (corvid::operatordb::IsServerUri(target))
+            throw std::runtime_error("the instrument database " + corvid::operatordb::DisplaySource(target) +
+                                     " is on a server; merging into a server database is not supported");
+        corvid::dbmerge::MergeDatabase(target, argv[1]);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "DBMerge: %s\n", e.what());
