@@ -132,9 +132,9 @@ void ResultsConnection::UpdateFound(const std::vector<std::pair<std::string, Val
     for (const auto& field : fields)
         assignments += (assignments.empty() ? "" : ", ") + Quoted(ColumnOf(table, field.first)) + " = ?" +
                        std::to_string(index++);
-    operatordb::Statement& update = Prepared("UPDATE " + Quoted(table.name) + " SET " + assignments +
-                                             " WHERE " + Quoted(found_->column) + " " + found_->comparison +
-                                             " ?" + std::to_string(index));
+    operatordb::Statement& update =
+        Prepared("UPDATE " + Quoted(table.name) + " SET " + assignments + " WHERE " + Quoted(found_->column) +
+                 " " + found_->comparison + " ?" + std::to_string(index));
     index = 1;
     for (const auto& field : fields)
         update.Bind(index++, field.second);

@@ -1,9 +1,9 @@
 #include "operatordb/database.h"
 
+#include "engine.h"
 #include "jet_hoist.h"
 #include "operatordb/db_error.h"
 #include "operatordb/jet_sql.h"
-#include "engine.h"
 
 #include <cstdint>
 #include <sstream>

@@ -15,20 +15,13 @@ using jet::Upper;
 // Words that stay keywords even where the database has a column of that name.
 bool IsKeyword(const std::string& upper) {
     static const std::set<std::string> kKeywords = {
-        "ALL",    "AND",     "AS",      "ASC",    "BETWEEN", "BY",     "CASE",    "CAST",   "CHECK",
-        "COLLATE", "CREATE", "DEFAULT", "DELETE", "DESC",    "DISTINCT", "ELSE",  "END",    "EXISTS",
-        "FALSE",  "FROM",    "GROUP",   "HAVING", "IN",      "INDEX",  "INNER",   "INSERT", "INTO",
-        "IS",     "JOIN",    "KEY",     "LEFT",   "LIKE",    "LIMIT",  "NOT",     "NULL",   "ON",
-        "OR",     "ORDER",   "OUTER",   "PRIMARY", "RIGHT",  "SELECT", "SET",     "TABLE",  "THEN",
-        "TRUE",   "UNION",   "UNIQUE",  "UPDATE", "VALUES",  "WHEN",   "WHERE"};
+        "ALL",     "AND",    "AS",      "ASC",     "BETWEEN", "BY",       "CASE",  "CAST",   "CHECK",
+        "COLLATE", "CREATE", "DEFAULT", "DELETE",  "DESC",    "DISTINCT", "ELSE",  "END",    "EXISTS",
+        "FALSE",   "FROM",   "GROUP",   "HAVING",  "IN",      "INDEX",    "INNER", "INSERT", "INTO",
+        "IS",      "JOIN",   "KEY",     "LEFT",    "LIKE",    "LIMIT",    "NOT",   "NULL",   "ON",
+        "OR",      "ORDER",  "OUTER",   "PRIMARY", "RIGHT",   "SELECT",   "SET",   "TABLE",  "THEN",
+        "TRUE",    "UNION",  "UNIQUE",  "UPDATE",  "VALUES",  "WHEN",     "WHERE"};
     return kKeywords.count(upper) != 0;
-}
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
 }
 
 std::string QuoteName(const std::string& name) {
@@ -61,16 +54,39 @@ std::string NameOfToken(const Token& t) {
 
 // Column types of the layer's table definitions, by their first word.
 std::string ColumnType(const std::string& upper) {
-    static const std::map<std::string, std::string> kTypes = {
-        {"INTEGER", "integer"}, {"INT", "integer"},     {"LONG", "integer"},   {"MEDIUMINT", "integer"},
-        {"COUNTER", "integer"}, {"BIGINT", "bigint"},   {"TINYINT", "smallint"}, {"BYTE", "smallint"},
-        {"SMALLINT", "smallint"}, {"SHORT", "smallint"}, {"BOOLEAN", "yesno"}, {"BOOL", "yesno"},
-        {"YESNO", "yesno"},     {"BIT", "yesno"},       {"LOGICAL", "yesno"},  {"DOUBLE", "double precision"},
-        {"FLOAT", "double precision"}, {"REAL", "double precision"}, {"SINGLE", "double precision"},
-        {"NUMERIC", "numeric"}, {"DECIMAL", "numeric"}, {"CURRENCY", "numeric"}, {"BLOB", "bytea"},
-        {"TEXT", "citext"},     {"VARCHAR", "citext"},  {"CHAR", "citext"},    {"NVARCHAR", "citext"},
-        {"MEMO", "citext"},     {"CLOB", "citext"},     {"STRING", "citext"},  {"DATETIME", "citext"},
-        {"DATE", "citext"},     {"TIME", "citext"}};
+    static const std::map<std::string, std::string> kTypes = {{"INTEGER", "integer"},
+                                                              {"INT", "integer"},
+                                                              {"LONG", "integer"},
+                                                              {"MEDIUMINT", "integer"},
+                                                              {"COUNTER", "integer"},
+                                                              {"BIGINT", "bigint"},
+                                                              {"TINYINT", "smallint"},
+                                                              {"BYTE", "smallint"},
+                                                              {"SMALLINT", "smallint"},
+                                                              {"SHORT", "smallint"},
+                                                              {"BOOLEAN", "yesno"},
+                                                              {"BOOL", "yesno"},
+                                                              {"YESNO", "yesno"},
+                                                              {"BIT", "yesno"},
+                                                              {"LOGICAL", "yesno"},
+                                                              {"DOUBLE", "double precision"},
+                                                              {"FLOAT", "double precision"},
+                                                              {"REAL", "double precision"},
+                                                              {"SINGLE", "double precision"},
+                                                              {"NUMERIC", "numeric"},
+                                                              {"DECIMAL", "numeric"},
+                                                              {"CURRENCY", "numeric"},
+                                                              {"BLOB", "bytea"},
+                                                              {"TEXT", "citext"},
+                                                              {"VARCHAR", "citext"},
+                                                              {"CHAR", "citext"},
+                                                              {"NVARCHAR", "citext"},
+                                                              {"MEMO", "citext"},
+                                                              {"CLOB", "citext"},
+                                                              {"STRING", "citext"},
+                                                              {"DATETIME", "citext"},
+                                                              {"DATE", "citext"},
+                                                              {"TIME", "citext"}};
     auto found = kTypes.find(upper);
     return found == kTypes.end() ? std::string() : found->second;
 }
@@ -110,7 +126,9 @@ public:
 
 private:
     Token& At(size_t k) { return tokens_[sig_[k]]; }
-    std::string WordAt(size_t k) { return k < sig_.size() && At(k).kind == Kind::Word ? Upper(At(k).text) : ""; }
+    std::string WordAt(size_t k) {
+        return k < sig_.size() && At(k).kind == Kind::Word ? Upper(At(k).text) : "";
+    }
     bool SymbolAt(size_t k, const char* text) {
         return k < sig_.size() && At(k).kind == Kind::Symbol && At(k).text == text;
     }
@@ -155,7 +173,8 @@ private:
     }
 
     void DefineColumn(size_t from, size_t to) {
-        static const std::set<std::string> kConstraints = {"PRIMARY", "UNIQUE", "CHECK", "FOREIGN", "CONSTRAINT"};
+        static const std::set<std::string> kConstraints = {"PRIMARY", "UNIQUE", "CHECK", "FOREIGN",
+                                                           "CONSTRAINT"};
         if (from >= to || kConstraints.count(WordAt(from)) != 0)
             return;
         Learn(NameOfToken(At(from)));
@@ -218,8 +237,8 @@ private:
                 last += 2;
             if (catalog_.yesNoColumns.count(Lower(NameOfToken(At(last)))) == 0)
                 continue;
-            bool openedAsCondition =
-                k > 0 && SymbolAt(k - 1, "(") && (k < 2 || kBefore.count(WordAt(k - 2)) || SymbolAt(k - 2, "("));
+            bool openedAsCondition = k > 0 && SymbolAt(k - 1, "(") &&
+                                     (k < 2 || kBefore.count(WordAt(k - 2)) || SymbolAt(k - 2, "("));
             bool conditionBefore = k > 0 && (kBefore.count(WordAt(k - 1)) || openedAsCondition);
             size_t next = last + 1;
             bool conditionAfter = next >= sig_.size() || kAfter.count(WordAt(next)) || SymbolAt(next, ")") ||
@@ -323,6 +342,13 @@ private:
 };
 
 } // namespace
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
 
 Statement Translate(std::string_view sql, const Catalog& catalog) {
     return Rewriter(sql, catalog).Run();

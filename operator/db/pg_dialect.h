@@ -25,11 +25,20 @@ namespace corvid::operatordb::pg {
 
 constexpr const char* kRowidColumn = "corvid_rowid";
 
-// The names of a database: lower-case name to its spelling, and the yes/no columns.
+// The names of a database: lower-case name to its spelling, the yes/no columns, and
+// each table's columns in their order (the hidden row key left out).
 struct Catalog {
+    struct Table {
+        std::string name;
+        std::vector<std::string> columns;
+    };
     std::map<std::string, std::string> spelling;
-    std::set<std::string> yesNoColumns; // lower case
+    std::set<std::string> yesNoColumns;  // lower case
+    std::map<std::string, Table> tables; // by lower-case name
 };
+
+// ASCII lower case, as the catalog's keys are.
+std::string Lower(std::string_view text);
 
 struct Statement {
     std::string sql;

@@ -4,7 +4,6 @@
 #include "operatordb/db_error.h"
 #include "pg_dialect.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <libpq-fe.h>
 #include <strings.h>
@@ -85,7 +84,8 @@ public:
 
 private:
     void Execute();
-    Result Run();
+    // guarded: within a unit, inside a savepoint of its own.
+    Result Run(bool guarded);
     void Describe() const;
     [[noreturn]] void Fail(const PGresult* result) const;
 
@@ -136,7 +136,6 @@ public:
 
     // Runs statements without parameters; DbError with the server's message.
     Result Exec(const std::string& sql);
-    Result ExecParams(const std::string& sql, const std::vector<std::string>& values);
     void EnsureConnected();
     const pg::Catalog& Catalog();
     void SchemaChanged() {
@@ -147,7 +146,8 @@ public:
     // Undoes the failed statement of a unit, which goes on.
     void UndoStatement() {
         if (PQstatus(conn_) == CONNECTION_OK)
-            PQclear(PQexec(conn_, "ROLLBACK TO SAVEPOINT corvid_statement; RELEASE SAVEPOINT corvid_statement"));
+            PQclear(
+                PQexec(conn_, "ROLLBACK TO SAVEPOINT corvid_statement; RELEASE SAVEPOINT corvid_statement"));
     }
     // Creates the types the translated tables use, once per connection.
     void PrepareTypes();
@@ -211,8 +211,8 @@ void PgEngine::CreateDatabase(const std::string& uri) {
     PQconninfoFree(options);
     Connect(uri, "postgres");
     char* quoted = PQescapeIdentifier(conn_, name.c_str(), name.size());
-    std::string statement = std::string("CREATE DATABASE ") + (quoted ? quoted : "") + " ENCODING 'UTF8'" +
-                            " TEMPLATE template0";
+    std::string statement =
+        std::string("CREATE DATABASE ") + (quoted ? quoted : "") + " ENCODING 'UTF8'" + " TEMPLATE template0";
     PQfreemem(quoted);
     Result result(PQexec(conn_, statement.c_str()));
     // Another station may have created it at the same moment.
@@ -252,18 +252,6 @@ Result PgEngine::Exec(const std::string& sql) {
     return result;
 }
 
-Result PgEngine::ExecParams(const std::string& sql, const std::vector<std::string>& values) {
-    EnsureConnected();
-    std::vector<const char*> pointers;
-    for (const std::string& v : values)
-        pointers.push_back(v.c_str());
-    Result result(PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr, pointers.data(),
-                               nullptr, nullptr, 0));
-    if (!Succeeded(result.get()))
-        throw DbError(Message(result.get()), 0, sql);
-    return result;
-}
-
 // Text compares without regard to case and yes/no values are numbers, as in a file.
 void PgEngine::PrepareTypes() {
     if (typesReady_)
@@ -289,26 +277,28 @@ void PgEngine::ExecuteScript(const std::string& script) {
 const pg::Catalog& PgEngine::Catalog() {
     if (catalogLoaded_)
         return catalog_;
-    Result result = Exec("SELECT c.relname, a.attname, t.typname FROM pg_class c"
-                         " JOIN pg_namespace n ON n.oid = c.relnamespace"
-                         " LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped"
-                         " LEFT JOIN pg_type t ON t.oid = a.atttypid"
-                         " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v', 'p', 'm')");
+    Result result =
+        Exec("SELECT c.relname, a.attname, t.typname FROM pg_class c"
+             " JOIN pg_namespace n ON n.oid = c.relnamespace"
+             " LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped"
+             " LEFT JOIN pg_type t ON t.oid = a.atttypid"
+             " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v', 'p', 'm')"
+             " ORDER BY c.relname, a.attnum");
     catalog_ = {};
-    auto add = [this](const char* name) {
-        std::string lower = name;
-        for (char& c : lower)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        catalog_.spelling.emplace(lower, name);
-        return lower;
-    };
     for (int r = 0; r < PQntuples(result.get()); ++r) {
-        add(PQgetvalue(result.get(), r, 0));
+        std::string tableName = PQgetvalue(result.get(), r, 0);
+        pg::Catalog::Table& table = catalog_.tables[pg::Lower(tableName)];
+        table.name = tableName;
+        catalog_.spelling.emplace(pg::Lower(tableName), tableName);
         if (PQgetisnull(result.get(), r, 1))
             continue;
-        std::string column = add(PQgetvalue(result.get(), r, 1));
+        std::string column = PQgetvalue(result.get(), r, 1);
+        if (column == pg::kRowidColumn)
+            continue;
+        table.columns.push_back(column);
+        catalog_.spelling.emplace(pg::Lower(column), column);
         if (std::string(PQgetvalue(result.get(), r, 2)) == "yesno")
-            catalog_.yesNoColumns.insert(column);
+            catalog_.yesNoColumns.insert(pg::Lower(column));
     }
     catalogLoaded_ = true;
     return catalog_;
@@ -317,8 +307,9 @@ const pg::Catalog& PgEngine::Catalog() {
 Oid PgEngine::CaseInsensitiveText() {
     if (!citext_) {
         Result result = Exec("SELECT oid FROM pg_type WHERE typname = 'citext'");
-        citext_ = PQntuples(result.get()) ? static_cast<Oid>(std::strtoul(PQgetvalue(result.get(), 0, 0), nullptr, 10))
-                                          : 0;
+        citext_ = PQntuples(result.get())
+                      ? static_cast<Oid>(std::strtoul(PQgetvalue(result.get(), 0, 0), nullptr, 10))
+                      : 0;
     }
     return citext_;
 }
@@ -347,41 +338,35 @@ void PgEngine::Rollback(bool outermost) {
     Exec("ROLLBACK TO SAVEPOINT corvid_transaction; RELEASE SAVEPOINT corvid_transaction");
 }
 
-const char* const kRelationOfName = "SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace"
-                                    " WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v', 'p', 'm')";
-
+// Tables and columns come from the names read with the catalog: a statement's
+// translation asks for them several times, and a round trip each made a filter rebuild
+// several times slower. A table another station makes later is found when a statement
+// naming it fails and the names are read again.
 bool PgEngine::HasTable(const std::string& name) {
-    return PQntuples(ExecParams(std::string(kRelationOfName) + " AND lower(c.relname) = lower($1)", {name}).get()) >
-           0;
+    return Catalog().tables.count(pg::Lower(name)) != 0;
 }
 
 std::optional<std::vector<std::string>> PgEngine::ColumnsOf(const std::string& table) {
-    if (!HasTable(table))
+    auto found = Catalog().tables.find(pg::Lower(table));
+    if (found == catalog_.tables.end())
         return std::nullopt;
-    Result result = ExecParams("SELECT a.attname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid"
-                               " JOIN pg_namespace n ON n.oid = c.relnamespace"
-                               " WHERE n.nspname = current_schema() AND lower(c.relname) = lower($1)"
-                               " AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> $2 ORDER BY a.attnum",
-                               {table, pg::kRowidColumn});
-    std::vector<std::string> columns;
-    for (int r = 0; r < PQntuples(result.get()); ++r)
-        columns.emplace_back(PQgetvalue(result.get(), r, 0));
-    return columns;
+    return found->second.columns;
 }
 
 std::vector<std::string> PgEngine::TableNames() {
-    Result result = Exec(std::string(kRelationOfName) + " ORDER BY lower(c.relname)");
     std::vector<std::string> names;
-    for (int r = 0; r < PQntuples(result.get()); ++r)
-        names.emplace_back(PQgetvalue(result.get(), r, 0));
+    for (const auto& [lower, table] : Catalog().tables)
+        names.push_back(table.name);
     return names;
 }
 
-void PgEngine::StoreSavedQuery(const std::string& name, const std::string& parameters, const std::string& sql) {
-    PgStatement statement(*this,
-                       "INSERT INTO MSysQueries (Name, Parameters, SQL) VALUES (?1, ?2, ?3) ON CONFLICT (Name)"
-                       " DO UPDATE SET Parameters = excluded.Parameters, SQL = excluded.SQL",
-                       name);
+void PgEngine::StoreSavedQuery(const std::string& name, const std::string& parameters,
+                               const std::string& sql) {
+    PgStatement statement(
+        *this,
+        "INSERT INTO MSysQueries (Name, Parameters, SQL) VALUES (?1, ?2, ?3) ON CONFLICT (Name)"
+        " DO UPDATE SET Parameters = excluded.Parameters, SQL = excluded.SQL",
+        name);
     statement.Bind(1, Value(name));
     statement.Bind(2, Value(parameters));
     statement.Bind(3, Value(sql));
@@ -398,13 +383,13 @@ PgStatement::PgStatement(PgEngine& engine, const std::string& sql, const std::st
 }
 
 void PgStatement::Fail(const PGresult* result) const {
-    if (getenv("CORVID_PG_DEBUG"))
-        fprintf(stderr, "PG FAIL: %s\n  SQL: %s\n", engine_.Message(result).c_str(), text_.sql.c_str());
     throw DbError(engine_.Message(result), 0, source_);
 }
 
 void PgStatement::BindNamed(const Parameters& params) {
-    auto named = [](const std::string& key) { return !key.empty() && key[0] != '?'; };
+    auto named = [](const std::string& key) {
+        return !key.empty() && key[0] != '?';
+    };
     for (const Parameter& p : params) {
         bool known = false;
         for (const std::string& key : text_.parameters)
@@ -429,8 +414,8 @@ void PgStatement::BindNamed(const Parameters& params) {
         std::string list;
         for (const std::string& m : missing)
             list += (list.empty() ? "" : ", ") + m;
-        throw DbError("Too few parameters. Expected " + std::to_string(missing.size()) + " (" + list + ").", 0,
-                      source_);
+        throw DbError("Too few parameters. Expected " + std::to_string(missing.size()) + " (" + list + ").",
+                      0, source_);
     }
 }
 
@@ -448,25 +433,54 @@ void PgStatement::Bind(int index, const Value& value) {
 
 // Numbers go with their type, so that the server compares and stores them as numbers;
 // text goes untyped and takes the type of what it meets, or the case-insensitive one.
-Result PgStatement::Run() {
+Result PgStatement::Run(bool guarded) {
     std::vector<Oid> types;
     std::vector<std::string> texts;
     std::vector<const char*> pointers;
     texts.reserve(values_.size());
     for (size_t i = 0; i < values_.size(); ++i) {
         const Value& v = values_[i];
-        types.push_back(v.IsInteger() ? kInt8Oid
-                        : v.IsReal()  ? kFloat8Oid
+        types.push_back(v.IsInteger()                            ? kInt8Oid
+                        : v.IsReal()                             ? kFloat8Oid
                         : v.IsText() && text_.caseInsensitive[i] ? engine_.CaseInsensitiveText()
                                                                  : 0);
         texts.push_back(v.AsText());
     }
     for (size_t i = 0; i < values_.size(); ++i)
         pointers.push_back(values_[i].IsNull() ? nullptr : texts[i].c_str());
-    if (values_.empty() && text_.changesSchema)
-        return Result(PQexec(engine_.conn(), text_.sql.c_str()));
-    return Result(PQexecParams(engine_.conn(), text_.sql.c_str(), static_cast<int>(values_.size()), types.data(),
-                               pointers.data(), nullptr, nullptr, 0));
+    PGconn* conn = engine_.conn();
+    if (values_.empty() && text_.changesSchema) { // may be several statements (a trigger)
+        if (guarded)
+            engine_.Exec("SAVEPOINT corvid_statement");
+        Result result(PQexec(conn, text_.sql.c_str()));
+        if (guarded && Succeeded(result.get()))
+            engine_.Exec("RELEASE SAVEPOINT corvid_statement");
+        return result;
+    }
+    if (!guarded)
+        return Result(PQexecParams(conn, text_.sql.c_str(), static_cast<int>(values_.size()), types.data(),
+                                   pointers.data(), nullptr, nullptr, 0));
+    // The savepoint, the statement and the release in one round trip.
+    auto send = [&](const char* sql, int count, const Oid* oids, const char* const* params) {
+        return PQsendQueryParams(conn, sql, count, oids, params, nullptr, nullptr, 0) == 1;
+    };
+    bool sent = PQenterPipelineMode(conn) == 1 && send("SAVEPOINT corvid_statement", 0, nullptr, nullptr) &&
+                send(text_.sql.c_str(), static_cast<int>(values_.size()), types.data(), pointers.data()) &&
+                send("RELEASE SAVEPOINT corvid_statement", 0, nullptr, nullptr) && PQpipelineSync(conn) == 1;
+    Result results[3];
+    for (int query = 0; sent && query < 3; ++query) {
+        results[query].reset(PQgetResult(conn));
+        while (PGresult* more = PQgetResult(conn)) // each query's results end with a null
+            PQclear(more);
+    }
+    if (sent)
+        PQclear(PQgetResult(conn)); // the sync
+    PQexitPipelineMode(conn);
+    if (!sent || !results[1])
+        return Result(PQmakeEmptyPGresult(conn, PGRES_FATAL_ERROR));
+    if (!Succeeded(results[0].get()))
+        return std::move(results[0]);
+    return std::move(results[1]);
 }
 
 // Within a unit, a failing statement is undone alone, as the file's engine does, and
@@ -476,22 +490,19 @@ void PgStatement::Execute() {
     if (text_.changesSchema)
         engine_.PrepareTypes();
     bool inUnit = engine_.InTransaction();
-    if (inUnit)
-        engine_.Exec("SAVEPOINT corvid_statement");
-    Result result = Run();
-    if (!Succeeded(result.get()) && !inUnit && (StateOf(result.get()) == "42P01" || StateOf(result.get()) == "42703")) {
+    Result result = Run(inUnit);
+    const std::string state = StateOf(result.get());
+    if (!Succeeded(result.get()) && !inUnit && (state == "42P01" || state == "42703")) {
         // Another station may have changed the tables since the names were read.
         engine_.SchemaChanged();
         text_ = pg::Translate(sql_, engine_.Catalog());
-        result = Run();
+        result = Run(false);
     }
     if (!Succeeded(result.get())) {
         if (inUnit)
             engine_.UndoStatement();
         Fail(result.get());
     }
-    if (inUnit)
-        engine_.Exec("RELEASE SAVEPOINT corvid_statement");
     engine_.SetChanges(std::strtoll(PQcmdTuples(result.get()), nullptr, 10));
     if (text_.changesSchema)
         engine_.SchemaChanged();
@@ -520,7 +531,8 @@ void PgStatement::Describe() const {
     bool inUnit = engine_.InTransaction();
     if (inUnit)
         engine_.Exec("SAVEPOINT corvid_statement");
-    Result prepared(PQprepare(engine_.conn(), "", text_.sql.c_str(), static_cast<int>(values_.size()), nullptr));
+    Result prepared(
+        PQprepare(engine_.conn(), "", text_.sql.c_str(), static_cast<int>(values_.size()), nullptr));
     if (!Succeeded(prepared.get())) {
         if (inUnit)
             engine_.UndoStatement();

@@ -1,9 +1,13 @@
 #include "operatordb/recordset.h"
 
+#include "engine.h"
+#include "jet_tokens.h"
 #include "operatordb/database.h"
 #include "operatordb/db_error.h"
-#include "engine.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <strings.h>
 
 namespace corvid::operatordb {
@@ -11,6 +15,61 @@ namespace {
 
 std::string Bracketed(const std::string& name) {
     return "[" + name + "]";
+}
+
+// The text of a 'quoted' or "quoted" literal.
+std::string Unquoted(const std::string& literal) {
+    std::string text;
+    const char quote = literal.front();
+    for (size_t i = 1; i + 1 < literal.size(); ++i) {
+        text += literal[i];
+        if (literal[i] == quote && literal[i + 1] == quote)
+            ++i;
+    }
+    return text;
+}
+
+// "Column = literal", the condition record sets are searched with nearly always, is
+// compared here as the engines compare it (text without regard to case, numbers as
+// numbers, text never equal to a number, null never equal): a statement per search
+// costs a server a round trip. Any other condition gives nullopt.
+struct SimpleEquality {
+    int column;
+    Value literal;
+    bool Matches(const Value& value) const {
+        if (literal.IsText())
+            return value.IsText() && strcasecmp(value.AsText().c_str(), literal.AsText().c_str()) == 0;
+        return (value.IsInteger() || value.IsReal()) &&
+               (literal.IsInteger() && value.IsInteger() ? value.AsInteger() == literal.AsInteger()
+                                                         : value.AsReal() == literal.AsReal());
+    }
+};
+
+std::optional<SimpleEquality> ParseSimpleEquality(const std::string& condition, const Recordset& set) {
+    std::vector<jet::Token> sig;
+    for (jet::Token& token : jet::Tokenize(condition))
+        if (token.kind != jet::Kind::Space)
+            sig.push_back(std::move(token));
+    if (sig.size() != 3 || (sig[0].kind != jet::Kind::Word && sig[0].kind != jet::Kind::QuotedName) ||
+        sig[1].kind != jet::Kind::Symbol || sig[1].text != "=")
+        return std::nullopt;
+    const int column = set.ColumnIndex(jet::NameOf(sig[0]));
+    if (column < 0)
+        return std::nullopt;
+    const std::string& text = sig[2].text;
+    if ((sig[2].kind == jet::Kind::String || sig[2].kind == jet::Kind::DoubleString) && text.size() >= 2 &&
+        text.back() == text.front())
+        return SimpleEquality{column, Value(Unquoted(text))};
+    if (sig[2].kind != jet::Kind::Number)
+        return std::nullopt;
+    char* end = nullptr;
+    long long integer = std::strtoll(text.c_str(), &end, 10);
+    if (*end == '\0')
+        return SimpleEquality{column, Value(static_cast<int64_t>(integer))};
+    double real = std::strtod(text.c_str(), &end);
+    if (*end == '\0')
+        return SimpleEquality{column, Value(real)};
+    return std::nullopt;
 }
 
 } // namespace
@@ -119,22 +178,49 @@ void Recordset::Requery() {
 }
 
 bool Recordset::FindFirst(const std::string& jetCondition) {
-    // The condition is evaluated by the engine over each row's values, with Jet's text
-    // comparison (without regard to case).
-    std::string sql = "SELECT 1 FROM (SELECT ";
-    for (size_t i = 0; i < columns_.size(); ++i)
-        sql += (i ? ", ?" : "?") + std::to_string(i + 1) + " COLLATE NOCASE AS " + Bracketed(columns_[i]);
-    sql += ") AS corvid_row WHERE (" + jetCondition + ")";
-    auto statement = db_->engine().Prepare(db_->Translate(sql), jetCondition);
-    for (size_t r = 0; r < rows_.size(); ++r) {
-        if (rows_[r].deleted)
-            continue;
-        statement->Reset();
-        for (size_t i = 0; i < columns_.size(); ++i)
-            statement->Bind(static_cast<int>(i + 1), rows_[r].values[i]);
+    if (std::optional<SimpleEquality> equality = ParseSimpleEquality(jetCondition, *this)) {
+        for (size_t r = 0; r < rows_.size(); ++r) {
+            if (!rows_[r].deleted && equality->Matches(rows_[r].values[equality->column])) {
+                CancelUpdate();
+                position_ = r;
+                return true;
+            }
+        }
+        return false;
+    }
+    // The engine evaluates the condition over the rows' values, with Jet's text comparison
+    // (without regard to case): a batch of rows per statement, since a server answers
+    // each statement with a round trip.
+    constexpr size_t kMaxParameters = 8000;
+    std::vector<size_t> live;
+    for (size_t r = 0; r < rows_.size(); ++r)
+        if (!rows_[r].deleted)
+            live.push_back(r);
+    if (columns_.empty())
+        return false;
+    std::string names;
+    for (const std::string& column : columns_)
+        names += Bracketed(column) + ", ";
+    const size_t perBatch = std::max<size_t>(1, kMaxParameters / columns_.size());
+    for (size_t begin = 0; begin < live.size(); begin += perBatch) {
+        const size_t end = std::min(live.size(), begin + perBatch);
+        std::string sql = "WITH corvid_row (" + names + "corvid_n) AS (VALUES ";
+        int parameter = 0;
+        for (size_t k = begin; k < end; ++k) {
+            sql += k > begin ? ", (" : "(";
+            for (size_t i = 0; i < columns_.size(); ++i)
+                sql += "?" + std::to_string(++parameter) + " COLLATE NOCASE, ";
+            sql += std::to_string(live[k]) + ")";
+        }
+        sql += ") SELECT corvid_n FROM corvid_row WHERE (" + jetCondition + ") ORDER BY corvid_n LIMIT 1";
+        auto statement = db_->engine().Prepare(db_->Translate(sql), jetCondition);
+        parameter = 0;
+        for (size_t k = begin; k < end; ++k)
+            for (const Value& value : rows_[live[k]].values)
+                statement->Bind(++parameter, value);
         if (statement->Step()) {
             CancelUpdate();
-            position_ = r;
+            position_ = static_cast<size_t>(statement->Column(0).AsInteger());
             return true;
         }
     }

@@ -300,7 +300,8 @@ void SqliteEngine::SyncAtCheckpointsOnly() {
 
 bool SqliteEngine::HasTable(const std::string& name) {
     SqliteStatement statement(
-        db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE", name);
+        db_, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE",
+        name);
     statement.Bind(1, Value(name));
     return statement.Step();
 }
@@ -318,7 +319,8 @@ std::optional<std::vector<std::string>> SqliteEngine::ColumnsOf(const std::strin
 
 std::vector<std::string> SqliteEngine::TableNames() {
     SqliteStatement statement(
-        db_, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') ORDER BY name COLLATE NOCASE", "");
+        db_, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') ORDER BY name COLLATE NOCASE",
+        "");
     std::vector<std::string> names;
     while (statement.Step())
         names.push_back(statement.Column(0).AsText());
@@ -327,8 +329,8 @@ std::vector<std::string> SqliteEngine::TableNames() {
 
 void SqliteEngine::StoreSavedQuery(const std::string& name, const std::string& parameters,
                                    const std::string& sql) {
-    SqliteStatement statement(db_, "INSERT OR REPLACE INTO MSysQueries (Name, Parameters, SQL) VALUES (?1, ?2, ?3)",
-                           name);
+    SqliteStatement statement(
+        db_, "INSERT OR REPLACE INTO MSysQueries (Name, Parameters, SQL) VALUES (?1, ?2, ?3)", name);
     statement.Bind(1, Value(name));
     statement.Bind(2, Value(parameters));
     statement.Bind(3, Value(sql));

@@ -3,7 +3,9 @@
 // database file on disk. --no-indexes drops the filter's indexes first, to show what
 // they are worth (slow: the 500-test plan only, unless --all). --start-checks times what
 // the Run page checks when Start is pressed: the rebuild, the required-equipment check
-// (no DSG assigned: the longest text) and the list of tests to run, together.
+// (no DSG assigned: the longest text) and the list of tests to run, together. --server URI
+// measures on a PostgreSQL server instead: each plan in a new database named after URI's
+// with "_planN_PID" added (left for inspection; drop them afterwards).
 #include "generated_plan.h"
 #include "operatordb/equipment_item.h"
 #include "operatordb/schema.h"
@@ -24,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 struct Options {
+    std::string server; // a server URI: each plan goes into a new database named after it
     bool noIndexes = false;
     bool all = false;
     bool startChecks = false;
@@ -39,13 +42,25 @@ long Count(Database& db, int type) {
     return static_cast<long>(rows.GetValue(0).AsInteger());
 }
 
+// The URI with "_SUFFIX" added to the name of its database.
+std::string ServerDatabase(const std::string& uri, const std::string& suffix) {
+    size_t query = std::min(uri.find('?'), uri.size());
+    return uri.substr(0, query) + "_" + suffix + uri.substr(query);
+}
+
 void Measure(const std::filesystem::path& dir, int tests, const Options& options) {
-    std::filesystem::path file = dir / ("plan" + std::to_string(tests) + ".db");
+    std::filesystem::path file =
+        options.server.empty()
+            ? dir / ("plan" + std::to_string(tests) + ".db")
+            : std::filesystem::path(ServerDatabase(options.server, "plan" + std::to_string(tests) + "_" +
+                                                                       std::to_string(getpid())));
     Database db(file, FileMode::CreateIfMissing);
     CreateInstrumentSchema(db);
     bench::PlanSize size;
     size.tests = tests;
     bench::GeneratePlan(db, size);
+    if (db.IsServer())
+        db.ExecuteNative("ANALYZE"); // as the server's autovacuum does soon after a load
     if (options.noIndexes)
         for (const std::string& index : TestFilterIndexNames())
             db.ExecuteNative("DROP INDEX " + index);
@@ -90,8 +105,12 @@ int main(int argc, char** argv) {
             options.startChecks = true;
         else if (arg == "--repeat" && i + 1 < argc)
             options.repeat = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--server" && i + 1 < argc)
+            options.server = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--no-indexes [--all]] [--start-checks] [--repeat N]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--no-indexes [--all]] [--start-checks] [--repeat N] [--server URI]\n",
+                         argv[0]);
             return 2;
         }
     }

@@ -42,8 +42,9 @@ TEST_F(EmptyDatabaseTest, AFailingStatementChangesNothingAndCarriesTheEnginesMes
         db->Execute("Delete * from Nowhere");
         FAIL();
     } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find(OnServer() ? "\"nowhere\" does not exist" : "no such table: Nowhere"),
-                  std::string::npos)
+        EXPECT_NE(
+            std::string(e.what()).find(OnServer() ? "\"nowhere\" does not exist" : "no such table: Nowhere"),
+            std::string::npos)
             << e.what();
         EXPECT_EQ(e.statement(), "Delete * from Nowhere");
     }
