@@ -2,7 +2,8 @@
 # Two benches on one instrument database and one results database on a PostgreSQL server:
 # each workstation installs the demo station, points its configuration at the server's
 # databases and runs the demo plan at the same time as the other, one at the Demo Bench
-# and one at the Service Bench. Both runs pass and both are stored.
+# and one at the Service Bench, while an administrator logs in beside them: both runs pass
+# and both are stored, and a second administrator is refused.
 # Usage: shared_server_test.sh SOURCEDIR BINDIR PGTESTDIR (exit 77: no test server)
 set -euo pipefail
 source=$1
@@ -66,6 +67,16 @@ run() {
 }
 run a "Demo Bench" & first=$!
 run b "Service Bench" & second=$!
+# The administrator password of the first workstation's configuration.
+printf 'Password=Calib\n' > "$work/password"
+sed -i "/^\[VELA SYSTEM\]/r $work/password" "$work/a/vela.ini"
+admin() {
+    CORVID_HOME=$work/$1 CORVID_RUNTIME_DIR=$work/$1-run CORVID_MSGBOX=log "$bin/instrdb" admin-login "$instruments" Calib
+}
+admin a > "$work/admin1.txt" 2>&1 || fail "the administrator could not log in: $(cat "$work/admin1.txt")"
+! admin a > "$work/admin2.txt" 2>&1 || fail "a second administrator logged in: $(cat "$work/admin2.txt")"
+grep -q "An Administrator is already logged in." "$work/admin2.txt" ||
+    fail "the second administrator got: $(cat "$work/admin2.txt")"
 wait $first || fail "the Demo Bench run failed: $(cat "$work/a.json" "$work/a.err")"
 wait $second || fail "the Service Bench run failed: $(cat "$work/b.json" "$work/b.err")"
 for bench in a b; do

@@ -4,6 +4,7 @@
 #include "operatordb/admin_flag.h"
 #include "operatordb/administration.h"
 #include "operatordb/interface_types.h"
+#include "operatortabs/admin_login.h"
 
 #include <filesystem>
 #include <memory>
@@ -95,14 +96,44 @@ int AdminFlag(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return 0;
 }
 
+// The login dialog's messages, written where the command's messages go.
+class StreamPrompt final : public operatortabs::Prompt {
+public:
+    explicit StreamPrompt(std::ostream& err) : err_(err) {}
+    platform::MsgAnswer Ask(const platform::MessageBoxRequest& request) override {
+        err_ << request.text << "\n";
+        return platform::MsgAnswer::Ok;
+    }
+
+private:
+    std::ostream& err_;
+};
+
+// The Administration tab's login: the administrator session holds the database's flag
+// until admin-flag clear (a window gives it back when it closes).
+int AdminLogin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 3)
+        throw UsageError("admin-login takes FILE PASSWORD");
+    auto db = OpenExisting(args[1]);
+    StreamPrompt prompt(err);
+    operatortabs::WindowState window;
+    operatortabs::CAdminLogin login(*db, window, prompt);
+    if (login.Login(operatortabs::kAdministratorName, args[2]) != operatortabs::DialogStep::Close)
+        return 1;
+    out << "Administrator logged in; instrdb admin-flag clear ends the session.\n";
+    return 0;
+}
+
 } // namespace
 
 const char* const kAdministrationUsage = "       instrdb station add|remove FILE NAME\n"
                                          "       instrdb equipment FILE STATION [PLAN [DSG]]\n"
-                                         "       instrdb admin-flag show|clear FILE\n";
+                                         "       instrdb admin-flag show|clear FILE\n"
+                                         "       instrdb admin-login FILE PASSWORD\n";
 
 bool IsAdministrationCommand(const std::string& command) {
-    return command == "station" || command == "equipment" || command == "admin-flag";
+    return command == "station" || command == "equipment" || command == "admin-flag" ||
+           command == "admin-login";
 }
 
 int RunAdministration(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -110,6 +141,8 @@ int RunAdministration(const std::vector<std::string>& args, std::ostream& out, s
         return Station(args, out);
     if (args[0] == "equipment")
         return Equipment(args, out, err);
+    if (args[0] == "admin-login")
+        return AdminLogin(args, out, err);
     return AdminFlag(args, out, err);
 }
 
