@@ -34,8 +34,9 @@ bool IsComparison(const std::string& op) {
 } // namespace
 
 ResultsConnection::ResultsConnection(const std::string& path) : db_(path) {
-    if (db_.IsReadOnly())
+    if (db_.IsReadOnly()) {
         throw DbError("The results database " + db_.DisplayName() + " is read-only");
+    }
     // A file that is no database fails here rather than at the first row.
     db_.TableNames();
     // A test's rows cost a fraction of a millisecond instead of several disk syncs.
@@ -136,13 +137,15 @@ void ResultsConnection::UpdateFound(const std::vector<std::pair<std::string, Val
         Prepared("UPDATE " + Quoted(table.name) + " SET " + assignments + " WHERE " + Quoted(found_->column) +
                  " " + found_->comparison + " ?" + std::to_string(index));
     index = 1;
-    for (const auto& field : fields)
+    for (const auto& field : fields) {
         update.Bind(index++, field.second);
+    }
     update.Bind(index, found_->value);
     Run(update);
-    if (db_.Changes() == 0)
+    if (db_.Changes() == 0) {
         throw DbError("No row of " + table.name + " where " + found_->column + " " + found_->comparison +
                       " " + found_->value.AsText());
+    }
 }
 
 bool ResultsConnection::ColumnExists(const std::string& table, const std::string& column) {
@@ -153,14 +156,16 @@ bool ResultsConnection::ColumnExists(const std::string& table, const std::string
 }
 
 void ResultsConnection::Begin() {
-    if (transaction_)
+    if (transaction_) {
         throw DbError("A transaction is already open");
+    }
     transaction_ = std::make_unique<operatordb::Transaction>(db_);
 }
 
 void ResultsConnection::Commit() {
-    if (!transaction_)
+    if (!transaction_) {
         throw DbError("No transaction is open");
+    }
     transaction_->Commit();
     transaction_.reset();
 }

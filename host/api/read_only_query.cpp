@@ -62,22 +62,28 @@ QueryValue ColumnValue(sqlite3_stmt* statement, int column) {
 }
 
 operatordb::Value ToValue(const QueryValue& value) {
-    if (const auto* integer = std::get_if<std::int64_t>(&value))
+    if (const auto* integer = std::get_if<std::int64_t>(&value)) {
         return operatordb::Value(*integer);
-    if (const auto* real = std::get_if<double>(&value))
+    }
+    if (const auto* real = std::get_if<double>(&value)) {
         return operatordb::Value(*real);
-    if (const auto* text = std::get_if<std::string>(&value))
+    }
+    if (const auto* text = std::get_if<std::string>(&value)) {
         return operatordb::Value(*text);
+    }
     return operatordb::Value();
 }
 
 QueryValue FromValue(const operatordb::Value& value) {
-    if (value.IsInteger())
+    if (value.IsInteger()) {
         return value.AsInteger();
-    if (value.IsReal())
+    }
+    if (value.IsReal()) {
         return value.AsReal();
-    if (value.IsText())
+    }
+    if (value.IsText()) {
         return value.AsText();
+    }
     return std::monostate{};
 }
 
@@ -92,18 +98,21 @@ std::vector<QueryRow> QueryServer(const std::string& uri, const std::string& sql
         operatordb::Parameters named;
         int position = 0;
         for (const auto& [name, value] : parameters) {
-            if (name.empty())
+            if (name.empty()) {
                 statement->Bind(++position, ToValue(value));
-            else
+            } else {
                 named.push_back({name, ToValue(value)});
+            }
         }
-        if (!named.empty())
+        if (!named.empty()) {
             statement->BindNamed(named);
+        }
         std::vector<QueryRow> rows;
         while (statement->Step()) {
             QueryRow row;
-            for (int column = 0; column < statement->ColumnCount(); ++column)
+            for (int column = 0; column < statement->ColumnCount(); ++column) {
                 row.emplace_back(statement->ColumnName(column), FromValue(statement->Column(column)));
+            }
             rows.push_back(std::move(row));
         }
         return rows;
@@ -116,8 +125,9 @@ std::vector<QueryRow> QueryServer(const std::string& uri, const std::string& sql
 
 std::vector<QueryRow> QueryReadOnly(const std::string& path, const std::string& sql,
                                     const std::vector<QueryParameter>& parameters) {
-    if (operatordb::IsServerUri(path))
+    if (operatordb::IsServerUri(path)) {
         return QueryServer(path, sql, parameters);
+    }
     sqlite3* raw = nullptr;
     int status = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
     platform::SqliteConnection db(raw);

@@ -52,9 +52,10 @@ int main(int argc, char** argv) {
         if (!std::filesystem::is_regular_file(argv[1]))
             throw std::runtime_error(std::string(argv[1]) + " does not exist");
         std::string target = InstrumentDatabasePath();
-        if (corvid::operatordb::IsServerUri(target))
+        if (corvid::operatordb::IsServerUri(target)) {
             throw std::runtime_error("the instrument database " + corvid::operatordb::DisplaySource(target) +
                                      " is on a server; merging into a server database is not supported");
+        }
         corvid::dbmerge::MergeDatabase(target, argv[1]);
         return 0;
     } catch (const std::exception& e) {

@@ -107,8 +107,9 @@ int Database::Execute(const std::string& jetSql, const Parameters& params) {
     // A select is refused after it ran (it changed nothing): a server's engine learns
     // the columns from running the statement.
     bool rows = statement->Step();
-    if (rows || statement->ReturnsRows())
+    if (rows || statement->ReturnsRows()) {
         throw DbError("Cannot execute a select query.", 0, jetSql);
+    }
     return static_cast<int>(engine_->Changes());
 }
 
@@ -146,9 +147,10 @@ bool Database::HasTable(const std::string& name) {
 
 std::vector<std::string> Database::TableNames(bool includeSystemObjects) {
     std::vector<std::string> names;
-    for (std::string& name : engine_->TableNames())
+    for (std::string& name : engine_->TableNames()) {
         if (includeSystemObjects || !IsSystemObject(name))
             names.push_back(std::move(name));
+    }
     return names;
 }
 
@@ -157,8 +159,9 @@ std::optional<SavedQuery> Database::FindSavedQuery(const std::string& name) {
         return std::nullopt;
     auto statement = engine_->Prepare("SELECT Name, Parameters, SQL FROM MSysQueries WHERE Name = ?1", name);
     statement->Bind(1, Value(name));
-    if (!statement->Step())
+    if (!statement->Step()) {
         return std::nullopt;
+    }
     return SavedQuery{statement->Column(0).AsText(), statement->Column(1).AsText(),
                       statement->Column(2).AsText()};
 }
@@ -168,9 +171,10 @@ std::vector<SavedQuery> Database::SavedQueries() {
     if (!HasTable("MSysQueries"))
         return queries;
     auto statement = engine_->Prepare("SELECT Name, Parameters, SQL FROM MSysQueries ORDER BY Name", "");
-    while (statement->Step())
+    while (statement->Step()) {
         queries.push_back(
             {statement->Column(0).AsText(), statement->Column(1).AsText(), statement->Column(2).AsText()});
+    }
     return queries;
 }
 

@@ -27,8 +27,9 @@ bool IsKeyword(const std::string& upper) {
 std::string QuoteName(const std::string& name) {
     std::string out = "\"";
     for (char c : name) {
-        if (c == '"')
+        if (c == '"') {
             out += '"';
+        }
         out += c;
     }
     return out + "\"";
@@ -40,14 +41,16 @@ bool IsQuotedName(const Token& t) {
 
 // The name a Word, [name], `name` or "name" token stands for.
 std::string NameOfToken(const Token& t) {
-    if (t.kind != Kind::DoubleString)
+    if (t.kind != Kind::DoubleString) {
         return jet::NameOf(t);
+    }
     std::string inner = t.text.size() >= 2 ? t.text.substr(1, t.text.size() - 2) : std::string();
     std::string out;
     for (size_t i = 0; i < inner.size(); ++i) {
         out += inner[i];
-        if (inner[i] == '"' && i + 1 < inner.size() && inner[i + 1] == '"')
+        if (inner[i] == '"' && i + 1 < inner.size() && inner[i + 1] == '"') {
             ++i;
+        }
     }
     return out;
 }
@@ -92,35 +95,44 @@ std::string ColumnType(const std::string& upper) {
 }
 
 std::string WithoutTrailingSemicolons(std::string sql) {
-    while (!sql.empty() && (sql.back() == ';' || std::isspace(static_cast<unsigned char>(sql.back()))))
+    while (!sql.empty() && (sql.back() == ';' || std::isspace(static_cast<unsigned char>(sql.back())))) {
         sql.pop_back();
+    }
     return sql;
 }
 
 class Rewriter {
 public:
     Rewriter(std::string_view sql, const Catalog& catalog) : tokens_(jet::Tokenize(sql)), catalog_(catalog) {
-        for (size_t i = 0; i < tokens_.size(); ++i)
-            if (tokens_[i].kind != Kind::Space)
+        for (size_t i = 0; i < tokens_.size(); ++i) {
+            if (tokens_[i].kind != Kind::Space) {
                 sig_.push_back(i);
-        for (size_t k = 0; k < sig_.size(); ++k)
-            if (IsQuotedName(At(k)))
+            }
+        }
+        for (size_t k = 0; k < sig_.size(); ++k) {
+            if (IsQuotedName(At(k))) {
                 Learn(NameOfToken(At(k)));
+            }
+        }
     }
 
     Statement Run() {
         std::string first = WordAt(0), second = WordAt(1);
         out_.changesSchema = first == "CREATE" || first == "DROP" || first == "ALTER";
-        if (first == "CREATE" && second == "TABLE")
+        if (first == "CREATE" && second == "TABLE") {
             DefineTable();
-        if (first == "CREATE" && second == "TRIGGER")
+        }
+        if (first == "CREATE" && second == "TRIGGER") {
             return DefineTrigger();
-        if (!out_.changesSchema)
+        }
+        if (!out_.changesSchema) {
             MarkYesNoConditions();
+        }
         RewriteNames(0, sig_.size());
         out_.sql = Joined(0, tokens_.size());
-        if (ignoreConflicts_)
+        if (ignoreConflicts_) {
             out_.sql = WithoutTrailingSemicolons(out_.sql) + " ON CONFLICT DO NOTHING";
+        }
         return std::move(out_);
     }
 
@@ -133,8 +145,9 @@ private:
         return k < sig_.size() && At(k).kind == Kind::Symbol && At(k).text == text;
     }
     bool IsNameAt(size_t k) {
-        if (k >= sig_.size())
+        if (k >= sig_.size()) {
             return false;
+        }
         const Token& t = At(k);
         return IsQuotedName(t) || (t.kind == Kind::Word && !IsKeyword(Upper(t.text)));
     }
@@ -142,26 +155,29 @@ private:
 
     std::string Joined(size_t from, size_t to) const {
         std::string text;
-        for (size_t i = from; i < to; ++i)
+        for (size_t i = from; i < to; ++i) {
             text += tokens_[i].text;
+        }
         return text;
     }
 
     // Column types become the server's; the hidden row key joins the columns.
     void DefineTable() {
         size_t k = 2;
-        if (WordAt(k) == "IF")
+        if (WordAt(k) == "IF") {
             k += 3; // IF NOT EXISTS
+        }
         Learn(NameOfToken(At(k)));
         size_t open = k + 1;
-        if (!SymbolAt(open, "("))
+        if (!SymbolAt(open, "(")) {
             return;
+        }
         int depth = 0;
         size_t segment = open + 1;
         for (size_t j = open; j < sig_.size(); ++j) {
-            if (SymbolAt(j, "("))
+            if (SymbolAt(j, "(")) {
                 ++depth;
-            else if (SymbolAt(j, ")") && --depth == 0) {
+            } else if (SymbolAt(j, ")") && --depth == 0) {
                 DefineColumn(segment, j);
                 At(j).text = ", " + std::string(kRowidColumn) + " bigserial)";
                 return;
@@ -175,8 +191,9 @@ private:
     void DefineColumn(size_t from, size_t to) {
         static const std::set<std::string> kConstraints = {"PRIMARY", "UNIQUE", "CHECK", "FOREIGN",
                                                            "CONSTRAINT"};
-        if (from >= to || kConstraints.count(WordAt(from)) != 0)
+        if (from >= to || kConstraints.count(WordAt(from)) != 0) {
             return;
+        }
         Learn(NameOfToken(At(from)));
         for (size_t j = from; j + 1 < to; ++j) {
             if (WordAt(j) == "COLLATE") {
@@ -191,13 +208,16 @@ private:
         }
         At(from + 1).text = type;
         size_t next = from + 2;
-        if (WordAt(next) == "PRECISION")
+        if (WordAt(next) == "PRECISION") {
             At(next++).text.clear();
+        }
         if (SymbolAt(next, "(")) { // a length, as in TEXT(50)
-            for (; next < to && !SymbolAt(next, ")"); ++next)
+            for (; next < to && !SymbolAt(next, ")"); ++next) {
                 At(next).text.clear();
-            if (next < to)
+            }
+            if (next < to) {
                 At(next).text.clear();
+            }
         }
     }
 
@@ -206,13 +226,16 @@ private:
     Statement DefineTrigger() {
         size_t begin = 0, end = 0;
         for (size_t k = 0; k < sig_.size(); ++k) {
-            if (WordAt(k) == "BEGIN" && !begin)
+            if (WordAt(k) == "BEGIN" && !begin) {
                 begin = k;
-            if (WordAt(k) == "END")
+            }
+            if (WordAt(k) == "END") {
                 end = k;
+            }
         }
-        if (!begin || end <= begin)
+        if (!begin || end <= begin) {
             return {Joined(0, tokens_.size()), {}, {}, true};
+        }
         std::string name = NameOfToken(At(2));
         RewriteNames(0, sig_.size());
         std::string function = QuoteName(name + "_fn");
@@ -230,28 +253,33 @@ private:
         static const std::set<std::string> kAfter = {"AND",  "OR",    "ORDER", "GROUP",     "HAVING",
                                                      "THEN", "LIMIT", "UNION", "INTERSECT", "EXCEPT"};
         for (size_t k = 0; k < sig_.size(); ++k) {
-            if (!IsNameAt(k) || (k > 0 && SymbolAt(k - 1, ".")))
+            if (!IsNameAt(k) || (k > 0 && SymbolAt(k - 1, "."))) {
                 continue;
+            }
             size_t last = k;
-            while (SymbolAt(last + 1, ".") && IsNameAt(last + 2))
+            while (SymbolAt(last + 1, ".") && IsNameAt(last + 2)) {
                 last += 2;
-            if (catalog_.yesNoColumns.count(Lower(NameOfToken(At(last)))) == 0)
+            }
+            if (catalog_.yesNoColumns.count(Lower(NameOfToken(At(last)))) == 0) {
                 continue;
+            }
             bool openedAsCondition = k > 0 && SymbolAt(k - 1, "(") &&
                                      (k < 2 || kBefore.count(WordAt(k - 2)) || SymbolAt(k - 2, "("));
             bool conditionBefore = k > 0 && (kBefore.count(WordAt(k - 1)) || openedAsCondition);
             size_t next = last + 1;
             bool conditionAfter = next >= sig_.size() || kAfter.count(WordAt(next)) || SymbolAt(next, ")") ||
                                   SymbolAt(next, ";");
-            if (conditionBefore && conditionAfter)
+            if (conditionBefore && conditionAfter) {
                 yesNoConditions_.emplace_back(k, last);
+            }
             k = last;
         }
     }
 
     void RewriteNames(size_t from, size_t to) {
-        for (size_t k = from; k < to; ++k)
+        for (size_t k = from; k < to; ++k) {
             RewriteToken(k);
+        }
         for (const auto& [first, last] : yesNoConditions_) {
             At(first).text = "(" + At(first).text;
             At(last).text += " <> 0)";
@@ -281,8 +309,9 @@ private:
         } else if (upper == "COLLATE" && (WordAt(k + 1) == "NOCASE" || WordAt(k + 1) == "BINARY")) {
             // Text columns compare without regard to case already; a parameter is given
             // the case-insensitive type.
-            if (k > 0 && At(k - 1).kind == Kind::Parameter && WordAt(k + 1) == "NOCASE")
+            if (k > 0 && At(k - 1).kind == Kind::Parameter && WordAt(k + 1) == "NOCASE") {
                 MarkCaseInsensitive(At(k - 1).text);
+            }
             token.text.clear();
             At(k + 1).text.clear();
         } else if (upper == "OR" && k == 1 && WordAt(0) == "INSERT" && WordAt(2) == "IGNORE") {
@@ -294,8 +323,9 @@ private:
             static const std::map<std::string, std::string> kFunctions = {
                 {"IFNULL", "coalesce"}, {"INSTR", "strpos"}, {"GROUP_CONCAT", "string_agg"}};
             auto found = kFunctions.find(upper);
-            if (found != kFunctions.end())
+            if (found != kFunctions.end()) {
                 token.text = found->second;
+            }
         } else if (!IsKeyword(upper) && catalog_.spelling.count(Lower(token.text))) {
             token.text = QuoteName(Spelling(token.text));
         }
@@ -309,8 +339,9 @@ private:
     // The layer's parameter a token names: "?N" for a numbered one (a bare ? takes the
     // number after the largest so far), else the name without its prefix.
     std::string ParameterKey(const std::string& text) {
-        if (text[0] != '?')
+        if (text[0] != '?') {
             return text.substr(1);
+        }
         int number = text.size() > 1 ? std::stoi(text.substr(1)) : largestNumber_ + 1;
         largestNumber_ = std::max(largestNumber_, number);
         return "?" + std::to_string(number);
@@ -318,9 +349,11 @@ private:
 
     size_t ParameterIndex(const std::string& text) {
         std::string key = ParameterKey(text);
-        for (size_t i = 0; i < out_.parameters.size(); ++i)
-            if (Lower(out_.parameters[i]) == Lower(key))
+        for (size_t i = 0; i < out_.parameters.size(); ++i) {
+            if (Lower(out_.parameters[i]) == Lower(key)) {
                 return i + 1;
+            }
+        }
         out_.parameters.push_back(key);
         out_.caseInsensitive.push_back(false);
         return out_.parameters.size();
@@ -328,8 +361,9 @@ private:
 
     void MarkCaseInsensitive(const std::string& rewritten) {
         size_t index = std::stoul(rewritten.substr(1));
-        if (index >= 1 && index <= out_.caseInsensitive.size())
+        if (index >= 1 && index <= out_.caseInsensitive.size()) {
             out_.caseInsensitive[index - 1] = true;
+        }
     }
 
     std::vector<Token> tokens_;
@@ -345,8 +379,9 @@ private:
 
 std::string Lower(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
+    for (char& c : out) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     return out;
 }
 
@@ -359,20 +394,23 @@ std::vector<std::string> SplitScript(std::string_view script) {
     std::string current;
     std::vector<std::string> words; // the statement's words so far, upper case
     for (const Token& token : jet::Tokenize(script)) {
-        if (token.kind == Kind::Word)
+        if (token.kind == Kind::Word) {
             words.push_back(Upper(token.text));
+        }
         bool trigger = words.size() >= 2 && words[0] == "CREATE" && words[1] == "TRIGGER";
         if (token.kind == Kind::Symbol && token.text == ";" && (!trigger || words.back() == "END")) {
-            if (!words.empty())
+            if (!words.empty()) {
                 statements.push_back(current);
+            }
             current.clear();
             words.clear();
             continue;
         }
         current += token.text;
     }
-    if (!words.empty())
+    if (!words.empty()) {
         statements.push_back(current);
+    }
     return statements;
 }
 

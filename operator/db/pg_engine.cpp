@@ -25,8 +25,9 @@ struct ResultDeleter {
 using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
 std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
         text.pop_back();
+    }
     return text;
 }
 
@@ -47,21 +48,24 @@ std::string ServerDescription(const std::string& uri) {
     PQfreemem(error);
     std::string host = "localhost", port, dbname, user;
     for (PQconninfoOption* o = options; o && o->keyword; ++o) {
-        if (!o->val || !*o->val)
+        if (!o->val || !*o->val) {
             continue;
+        }
         std::string keyword = o->keyword;
-        if (keyword == "host")
+        if (keyword == "host") {
             host = o->val;
-        else if (keyword == "port")
+        } else if (keyword == "port") {
             port = o->val;
-        else if (keyword == "dbname")
+        } else if (keyword == "dbname") {
             dbname = o->val;
-        else if (keyword == "user")
+        } else if (keyword == "user") {
             user = o->val;
+        }
     }
     PQconninfoFree(options);
-    if (dbname.empty())
+    if (dbname.empty()) {
         dbname = user.empty() ? std::string(getenv("USER") ? getenv("USER") : "") : user;
+    }
     return "database '" + dbname + "' on server '" + host + (port.empty() ? "" : ":" + port) + "'";
 }
 
@@ -145,9 +149,10 @@ public:
     Oid CaseInsensitiveText();
     // Undoes the failed statement of a unit, which goes on.
     void UndoStatement() {
-        if (PQstatus(conn_) == CONNECTION_OK)
+        if (PQstatus(conn_) == CONNECTION_OK) {
             PQclear(
                 PQexec(conn_, "ROLLBACK TO SAVEPOINT corvid_statement; RELEASE SAVEPOINT corvid_statement"));
+        }
     }
     // Creates the types the translated tables use, once per connection.
     void PrepareTypes();
@@ -175,8 +180,9 @@ PgEngine::PgEngine(const std::string& uri, bool create) : uri_(uri), description
     try {
         Connect(uri, nullptr);
     } catch (const DbError& e) {
-        if (!create || std::string(e.what()).find("does not exist") == std::string::npos)
+        if (!create || std::string(e.what()).find("does not exist") == std::string::npos) {
             throw;
+        }
         CreateDatabase(uri);
         Connect(uri, nullptr);
     }
@@ -205,9 +211,11 @@ void PgEngine::CreateDatabase(const std::string& uri) {
     PQconninfoOption* options = PQconninfoParse(uri.c_str(), &error);
     PQfreemem(error);
     std::string name;
-    for (PQconninfoOption* o = options; o && o->keyword; ++o)
-        if (std::string(o->keyword) == "dbname" && o->val)
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (std::string(o->keyword) == "dbname" && o->val) {
             name = o->val;
+        }
+    }
     PQconninfoFree(options);
     Connect(uri, "postgres");
     char* quoted = PQescapeIdentifier(conn_, name.c_str(), name.size());
@@ -216,30 +224,36 @@ void PgEngine::CreateDatabase(const std::string& uri) {
     PQfreemem(quoted);
     Result result(PQexec(conn_, statement.c_str()));
     // Another station may have created it at the same moment.
-    if (!Succeeded(result.get()) && StateOf(result.get()) != "42P04")
+    if (!Succeeded(result.get()) && StateOf(result.get()) != "42P04") {
         throw DbError("Could not create the " + description_ + ": " + Message(result.get()));
+    }
 }
 
 std::string PgEngine::Message(const PGresult* result) const {
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     std::string message = primary ? primary : Trimmed(PQerrorMessage(conn_));
     const char* detail = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL) : nullptr;
-    if (detail)
+    if (detail) {
         message += " (" + std::string(detail) + ")";
+    }
     std::string state = StateOf(result);
-    if (state == "55P03" || state == "40P01")
+    if (state == "55P03" || state == "40P01") {
         message += " (another station kept the " + description_ + " locked for more than " +
                    std::to_string(kBusyTimeoutMs / 1000) + " s)";
-    if (PQstatus(conn_) != CONNECTION_OK)
+    }
+    if (PQstatus(conn_) != CONNECTION_OK) {
         message = "The connection to the " + description_ + " was lost: " + message;
+    }
     return message;
 }
 
 void PgEngine::EnsureConnected() {
-    if (PQstatus(conn_) == CONNECTION_OK)
+    if (PQstatus(conn_) == CONNECTION_OK) {
         return;
-    if (depth_ > 0)
+    }
+    if (depth_ > 0) {
         throw DbError("The connection to the " + description_ + " was lost; the unit of work was undone.");
+    }
     Connect(uri_, nullptr);
     SchemaChanged();
 }
@@ -247,15 +261,17 @@ void PgEngine::EnsureConnected() {
 Result PgEngine::Exec(const std::string& sql) {
     EnsureConnected();
     Result result(PQexec(conn_, sql.c_str()));
-    if (!Succeeded(result.get()))
+    if (!Succeeded(result.get())) {
         throw DbError(Message(result.get()), 0, sql);
+    }
     return result;
 }
 
 // Text compares without regard to case and yes/no values are numbers, as in a file.
 void PgEngine::PrepareTypes() {
-    if (typesReady_)
+    if (typesReady_) {
         return;
+    }
     Exec("CREATE EXTENSION IF NOT EXISTS citext");
     Exec("DO $corvid$ BEGIN CREATE DOMAIN yesno AS smallint; "
          "EXCEPTION WHEN duplicate_object THEN NULL; END $corvid$");
@@ -266,17 +282,20 @@ void PgEngine::PrepareTypes() {
 void PgEngine::ExecuteScript(const std::string& script) {
     for (const std::string& statement : pg::SplitScript(script)) {
         pg::Statement text = pg::Translate(statement, Catalog());
-        if (text.changesSchema)
+        if (text.changesSchema) {
             PrepareTypes();
+        }
         Exec(text.sql);
-        if (text.changesSchema)
+        if (text.changesSchema) {
             SchemaChanged();
+        }
     }
 }
 
 const pg::Catalog& PgEngine::Catalog() {
-    if (catalogLoaded_)
+    if (catalogLoaded_) {
         return catalog_;
+    }
     Result result =
         Exec("SELECT c.relname, a.attname, t.typname FROM pg_class c"
              " JOIN pg_namespace n ON n.oid = c.relnamespace"
@@ -290,15 +309,18 @@ const pg::Catalog& PgEngine::Catalog() {
         pg::Catalog::Table& table = catalog_.tables[pg::Lower(tableName)];
         table.name = tableName;
         catalog_.spelling.emplace(pg::Lower(tableName), tableName);
-        if (PQgetisnull(result.get(), r, 1))
+        if (PQgetisnull(result.get(), r, 1)) {
             continue;
+        }
         std::string column = PQgetvalue(result.get(), r, 1);
-        if (column == pg::kRowidColumn)
+        if (column == pg::kRowidColumn) {
             continue;
+        }
         table.columns.push_back(column);
         catalog_.spelling.emplace(pg::Lower(column), column);
-        if (std::string(PQgetvalue(result.get(), r, 2)) == "yesno")
+        if (std::string(PQgetvalue(result.get(), r, 2)) == "yesno") {
             catalog_.yesNoColumns.insert(pg::Lower(column));
+        }
     }
     catalogLoaded_ = true;
     return catalog_;
@@ -331,8 +353,9 @@ void PgEngine::Rollback(bool outermost) {
         return;
     }
     if (outermost) {
-        if (PQtransactionStatus(conn_) != PQTRANS_IDLE)
+        if (PQtransactionStatus(conn_) != PQTRANS_IDLE) {
             Exec("ROLLBACK");
+        }
         return;
     }
     Exec("ROLLBACK TO SAVEPOINT corvid_transaction; RELEASE SAVEPOINT corvid_transaction");
@@ -348,15 +371,17 @@ bool PgEngine::HasTable(const std::string& name) {
 
 std::optional<std::vector<std::string>> PgEngine::ColumnsOf(const std::string& table) {
     auto found = Catalog().tables.find(pg::Lower(table));
-    if (found == catalog_.tables.end())
+    if (found == catalog_.tables.end()) {
         return std::nullopt;
+    }
     return found->second.columns;
 }
 
 std::vector<std::string> PgEngine::TableNames() {
     std::vector<std::string> names;
-    for (const auto& [lower, table] : Catalog().tables)
+    for (const auto& [lower, table] : Catalog().tables) {
         names.push_back(table.name);
+    }
     return names;
 }
 
@@ -376,10 +401,12 @@ void PgEngine::StoreSavedQuery(const std::string& name, const std::string& param
 PgStatement::PgStatement(PgEngine& engine, const std::string& sql, const std::string& source)
     : engine_(engine), sql_(sql), source_(source), text_(pg::Translate(sql, engine.Catalog())),
       values_(text_.parameters.size()), bound_(text_.parameters.size(), false) {
-    if (text_.sql.find_first_not_of(" \t\r\n;") == std::string::npos)
+    if (text_.sql.find_first_not_of(" \t\r\n;") == std::string::npos) {
         throw DbError("Invalid SQL statement; the statement is empty.", 0, source_);
-    if (pg::SplitScript(sql).size() > 1)
+    }
+    if (pg::SplitScript(sql).size() > 1) {
         throw DbError("Characters found after end of SQL statement.", 0, source_);
+    }
 }
 
 void PgStatement::Fail(const PGresult* result) const {
@@ -392,17 +419,21 @@ void PgStatement::BindNamed(const Parameters& params) {
     };
     for (const Parameter& p : params) {
         bool known = false;
-        for (const std::string& key : text_.parameters)
+        for (const std::string& key : text_.parameters) {
             known = known || (named(key) && strcasecmp(key.c_str(), p.name.c_str()) == 0);
-        if (!known)
+        }
+        if (!known) {
             throw DbError("Unknown parameter '" + p.name + "'.", 0, source_);
+        }
     }
     std::vector<std::string> missing;
     for (size_t i = 0; i < text_.parameters.size(); ++i) {
         const Parameter* found = nullptr;
-        for (const Parameter& p : params)
-            if (named(text_.parameters[i]) && strcasecmp(p.name.c_str(), text_.parameters[i].c_str()) == 0)
+        for (const Parameter& p : params) {
+            if (named(text_.parameters[i]) && strcasecmp(p.name.c_str(), text_.parameters[i].c_str()) == 0) {
                 found = &p;
+            }
+        }
         if (!found) {
             missing.push_back(named(text_.parameters[i]) ? text_.parameters[i] : std::string());
             continue;
@@ -412,8 +443,9 @@ void PgStatement::BindNamed(const Parameters& params) {
     }
     if (!missing.empty()) {
         std::string list;
-        for (const std::string& m : missing)
+        for (const std::string& m : missing) {
             list += (list.empty() ? "" : ", ") + m;
+        }
         throw DbError("Too few parameters. Expected " + std::to_string(missing.size()) + " (" + list + ").",
                       0, source_);
     }
@@ -446,20 +478,24 @@ Result PgStatement::Run(bool guarded) {
                                                                  : 0);
         texts.push_back(v.AsText());
     }
-    for (size_t i = 0; i < values_.size(); ++i)
+    for (size_t i = 0; i < values_.size(); ++i) {
         pointers.push_back(values_[i].IsNull() ? nullptr : texts[i].c_str());
+    }
     PGconn* conn = engine_.conn();
     if (values_.empty() && text_.changesSchema) { // may be several statements (a trigger)
-        if (guarded)
+        if (guarded) {
             engine_.Exec("SAVEPOINT corvid_statement");
+        }
         Result result(PQexec(conn, text_.sql.c_str()));
-        if (guarded && Succeeded(result.get()))
+        if (guarded && Succeeded(result.get())) {
             engine_.Exec("RELEASE SAVEPOINT corvid_statement");
+        }
         return result;
     }
-    if (!guarded)
+    if (!guarded) {
         return Result(PQexecParams(conn, text_.sql.c_str(), static_cast<int>(values_.size()), types.data(),
                                    pointers.data(), nullptr, nullptr, 0));
+    }
     // The savepoint, the statement and the release in one round trip.
     auto send = [&](const char* sql, int count, const Oid* oids, const char* const* params) {
         return PQsendQueryParams(conn, sql, count, oids, params, nullptr, nullptr, 0) == 1;
@@ -470,16 +506,20 @@ Result PgStatement::Run(bool guarded) {
     Result results[3];
     for (int query = 0; sent && query < 3; ++query) {
         results[query].reset(PQgetResult(conn));
-        while (PGresult* more = PQgetResult(conn)) // each query's results end with a null
+        while (PGresult* more = PQgetResult(conn)) { // each query's results end with a null
             PQclear(more);
+        }
     }
-    if (sent)
+    if (sent) {
         PQclear(PQgetResult(conn)); // the sync
+    }
     PQexitPipelineMode(conn);
-    if (!sent || !results[1])
+    if (!sent || !results[1]) {
         return Result(PQmakeEmptyPGresult(conn, PGRES_FATAL_ERROR));
-    if (!Succeeded(results[0].get()))
+    }
+    if (!Succeeded(results[0].get())) {
         return std::move(results[0]);
+    }
     return std::move(results[1]);
 }
 
@@ -487,8 +527,9 @@ Result PgStatement::Run(bool guarded) {
 // the unit goes on.
 void PgStatement::Execute() {
     engine_.EnsureConnected();
-    if (text_.changesSchema)
+    if (text_.changesSchema) {
         engine_.PrepareTypes();
+    }
     bool inUnit = engine_.InTransaction();
     Result result = Run(inUnit);
     const std::string state = StateOf(result.get());
@@ -499,25 +540,31 @@ void PgStatement::Execute() {
         result = Run(false);
     }
     if (!Succeeded(result.get())) {
-        if (inUnit)
+        if (inUnit) {
             engine_.UndoStatement();
+        }
         Fail(result.get());
     }
     engine_.SetChanges(std::strtoll(PQcmdTuples(result.get()), nullptr, 10));
-    if (text_.changesSchema)
+    if (text_.changesSchema) {
         engine_.SchemaChanged();
+    }
     visible_.clear();
-    for (int i = 0; i < PQnfields(result.get()); ++i)
-        if (std::string(PQfname(result.get(), i)) != pg::kRowidColumn)
+    for (int i = 0; i < PQnfields(result.get()); ++i) {
+        if (std::string(PQfname(result.get(), i)) != pg::kRowidColumn) {
             visible_.push_back(i);
+        }
+    }
     result_ = std::move(result);
 }
 
 bool PgStatement::Step() {
     if (!result_) {
-        for (size_t i = 0; i < bound_.size(); ++i)
-            if (!bound_[i])
+        for (size_t i = 0; i < bound_.size(); ++i) {
+            if (!bound_[i]) {
                 values_[i] = Value(); // an unbound parameter is null, as in the file's engine
+            }
+        }
         Execute();
         row_ = -1;
     }
@@ -526,28 +573,35 @@ bool PgStatement::Step() {
 
 // The columns of a statement not run yet, from the server's description of it.
 void PgStatement::Describe() const {
-    if (result_ || description_)
+    if (result_ || description_) {
         return;
+    }
     bool inUnit = engine_.InTransaction();
-    if (inUnit)
+    if (inUnit) {
         engine_.Exec("SAVEPOINT corvid_statement");
+    }
     Result prepared(
         PQprepare(engine_.conn(), "", text_.sql.c_str(), static_cast<int>(values_.size()), nullptr));
     if (!Succeeded(prepared.get())) {
-        if (inUnit)
+        if (inUnit) {
             engine_.UndoStatement();
+        }
         Fail(prepared.get());
     }
     // Described before anything else runs: a simple query ends the unnamed statement.
     description_.reset(PQdescribePrepared(engine_.conn(), ""));
-    if (inUnit)
+    if (inUnit) {
         engine_.Exec("RELEASE SAVEPOINT corvid_statement");
-    if (!Succeeded(description_.get()))
+    }
+    if (!Succeeded(description_.get())) {
         Fail(description_.get());
+    }
     visible_.clear();
-    for (int i = 0; i < PQnfields(description_.get()); ++i)
-        if (std::string(PQfname(description_.get(), i)) != pg::kRowidColumn)
+    for (int i = 0; i < PQnfields(description_.get()); ++i) {
+        if (std::string(PQfname(description_.get(), i)) != pg::kRowidColumn) {
             visible_.push_back(i);
+        }
+    }
 }
 
 int PgStatement::ColumnCount() const {
@@ -563,8 +617,10 @@ std::string PgStatement::ColumnName(int i) const {
 
 Value PgStatement::Column(int i) const {
     int column = visible_.at(static_cast<size_t>(i));
-    if (!result_ || row_ < 0 || row_ >= PQntuples(result_.get()) || PQgetisnull(result_.get(), row_, column))
+    if (!result_ || row_ < 0 || row_ >= PQntuples(result_.get()) ||
+        PQgetisnull(result_.get(), row_, column)) {
         return Value();
+    }
     const char* text = PQgetvalue(result_.get(), row_, column);
     switch (PQftype(result_.get(), column)) {
     case kInt2Oid:

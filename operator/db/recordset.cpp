@@ -23,8 +23,9 @@ std::string Unquoted(const std::string& literal) {
     const char quote = literal.front();
     for (size_t i = 1; i + 1 < literal.size(); ++i) {
         text += literal[i];
-        if (literal[i] == quote && literal[i + 1] == quote)
+        if (literal[i] == quote && literal[i + 1] == quote) {
             ++i;
+        }
     }
     return text;
 }
@@ -37,8 +38,9 @@ struct SimpleEquality {
     int column;
     Value literal;
     bool Matches(const Value& value) const {
-        if (literal.IsText())
+        if (literal.IsText()) {
             return value.IsText() && strcasecmp(value.AsText().c_str(), literal.AsText().c_str()) == 0;
+        }
         return (value.IsInteger() || value.IsReal()) &&
                (literal.IsInteger() && value.IsInteger() ? value.AsInteger() == literal.AsInteger()
                                                          : value.AsReal() == literal.AsReal());
@@ -47,28 +49,36 @@ struct SimpleEquality {
 
 std::optional<SimpleEquality> ParseSimpleEquality(const std::string& condition, const Recordset& set) {
     std::vector<jet::Token> sig;
-    for (jet::Token& token : jet::Tokenize(condition))
-        if (token.kind != jet::Kind::Space)
+    for (jet::Token& token : jet::Tokenize(condition)) {
+        if (token.kind != jet::Kind::Space) {
             sig.push_back(std::move(token));
+        }
+    }
     if (sig.size() != 3 || (sig[0].kind != jet::Kind::Word && sig[0].kind != jet::Kind::QuotedName) ||
-        sig[1].kind != jet::Kind::Symbol || sig[1].text != "=")
+        sig[1].kind != jet::Kind::Symbol || sig[1].text != "=") {
         return std::nullopt;
+    }
     const int column = set.ColumnIndex(jet::NameOf(sig[0]));
-    if (column < 0)
+    if (column < 0) {
         return std::nullopt;
+    }
     const std::string& text = sig[2].text;
     if ((sig[2].kind == jet::Kind::String || sig[2].kind == jet::Kind::DoubleString) && text.size() >= 2 &&
-        text.back() == text.front())
+        text.back() == text.front()) {
         return SimpleEquality{column, Value(Unquoted(text))};
-    if (sig[2].kind != jet::Kind::Number)
+    }
+    if (sig[2].kind != jet::Kind::Number) {
         return std::nullopt;
+    }
     char* end = nullptr;
     long long integer = std::strtoll(text.c_str(), &end, 10);
-    if (*end == '\0')
+    if (*end == '\0') {
         return SimpleEquality{column, Value(static_cast<int64_t>(integer))};
+    }
     double real = std::strtod(text.c_str(), &end);
-    if (*end == '\0')
+    if (*end == '\0') {
         return SimpleEquality{column, Value(real)};
+    }
     return std::nullopt;
 }
 
@@ -110,13 +120,15 @@ void Recordset::Load() {
     // Stepping first lets a server's engine learn the columns from the rows it sends.
     bool more = statement->Step();
     columns_.clear();
-    for (int i = first; i < statement->ColumnCount(); ++i)
+    for (int i = first; i < statement->ColumnCount(); ++i) {
         columns_.push_back(statement->ColumnName(i));
+    }
     for (; more; more = statement->Step()) {
         Row row;
         row.rowid = first ? statement->Column(0).AsInteger() : 0;
-        for (int i = first; i < statement->ColumnCount(); ++i)
+        for (int i = first; i < statement->ColumnCount(); ++i) {
             row.values.push_back(statement->Column(i));
+        }
         rows_.push_back(std::move(row));
     }
     position_ = 0;
@@ -193,14 +205,18 @@ bool Recordset::FindFirst(const std::string& jetCondition) {
     // each statement with a round trip.
     constexpr size_t kMaxParameters = 8000;
     std::vector<size_t> live;
-    for (size_t r = 0; r < rows_.size(); ++r)
-        if (!rows_[r].deleted)
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        if (!rows_[r].deleted) {
             live.push_back(r);
-    if (columns_.empty())
+        }
+    }
+    if (columns_.empty()) {
         return false;
+    }
     std::string names;
-    for (const std::string& column : columns_)
+    for (const std::string& column : columns_) {
         names += Bracketed(column) + ", ";
+    }
     const size_t perBatch = std::max<size_t>(1, kMaxParameters / columns_.size());
     for (size_t begin = 0; begin < live.size(); begin += perBatch) {
         const size_t end = std::min(live.size(), begin + perBatch);
@@ -208,16 +224,19 @@ bool Recordset::FindFirst(const std::string& jetCondition) {
         int parameter = 0;
         for (size_t k = begin; k < end; ++k) {
             sql += k > begin ? ", (" : "(";
-            for (size_t i = 0; i < columns_.size(); ++i)
+            for (size_t i = 0; i < columns_.size(); ++i) {
                 sql += "?" + std::to_string(++parameter) + " COLLATE NOCASE, ";
+            }
             sql += std::to_string(live[k]) + ")";
         }
         sql += ") SELECT corvid_n FROM corvid_row WHERE (" + jetCondition + ") ORDER BY corvid_n LIMIT 1";
         auto statement = db_->engine().Prepare(db_->Translate(sql), jetCondition);
         parameter = 0;
-        for (size_t k = begin; k < end; ++k)
-            for (const Value& value : rows_[live[k]].values)
+        for (size_t k = begin; k < end; ++k) {
+            for (const Value& value : rows_[live[k]].values) {
                 statement->Bind(++parameter, value);
+            }
+        }
         if (statement->Step()) {
             CancelUpdate();
             position_ = static_cast<size_t>(statement->Column(0).AsInteger());
@@ -294,10 +313,12 @@ Recordset::Row Recordset::ReadRow(int64_t rowid) const {
     statement->Bind(1, Value(rowid));
     Row row;
     row.rowid = rowid;
-    if (!statement->Step())
+    if (!statement->Step()) {
         throw DbError("Record is deleted.");
-    for (int i = 0; i < statement->ColumnCount(); ++i)
+    }
+    for (int i = 0; i < statement->ColumnCount(); ++i) {
         row.values.push_back(statement->Column(i));
+    }
     return row;
 }
 
@@ -340,8 +361,9 @@ void Recordset::UpdateRow() {
         statement->Bind(static_cast<int>(i + 1), *values[i]);
     statement->Bind(static_cast<int>(values.size() + 1), Value(row.rowid));
     statement->Step();
-    if (db_->engine().Changes() == 0)
+    if (db_->engine().Changes() == 0) {
         throw DbError("Record is deleted.");
+    }
     row = ReadRow(row.rowid);
 }
 

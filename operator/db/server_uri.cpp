@@ -17,8 +17,9 @@ bool IsServerUri(std::string_view source) {
 }
 
 std::string DisplaySource(std::string_view source) {
-    if (!IsServerUri(source))
+    if (!IsServerUri(source)) {
         return std::string(source);
+    }
     std::string uri(source);
     // user:password@host
     size_t scheme = uri.find("://") + 3;
@@ -26,25 +27,29 @@ std::string DisplaySource(std::string_view source) {
     size_t at = uri.rfind('@', authorityEnd == std::string::npos ? uri.size() : authorityEnd);
     if (at != std::string::npos && at >= scheme) {
         size_t colon = uri.find(':', scheme);
-        if (colon != std::string::npos && colon < at)
+        if (colon != std::string::npos && colon < at) {
             uri.erase(colon, at - colon);
+        }
     }
     // ?password=...&... : the query's other settings stay.
     size_t query = uri.find('?');
-    if (query == std::string::npos)
+    if (query == std::string::npos) {
         return uri;
+    }
     std::string kept;
     size_t start = query + 1;
     while (start <= uri.size()) {
         size_t end = std::min(uri.find('&', start), uri.size());
         std::string_view setting = std::string_view(uri).substr(start, end - start);
-        if (!setting.empty() && !StartsWithNoCase(setting, "password="))
+        if (!setting.empty() && !StartsWithNoCase(setting, "password=")) {
             kept += (kept.empty() ? "" : "&") + std::string(setting);
+        }
         start = end + 1;
     }
     uri.erase(query);
-    if (!kept.empty())
+    if (!kept.empty()) {
         uri += "?" + kept;
+    }
     return uri;
 }
 

@@ -11,9 +11,11 @@ namespace corvid::operatordb::detail {
 namespace {
 
 bool OnlyBlanksAndSemicolons(const char* tail) {
-    for (; tail && *tail; ++tail)
-        if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';')
+    for (; tail && *tail; ++tail) {
+        if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';') {
             return false;
+        }
+    }
     return true;
 }
 
@@ -69,10 +71,12 @@ private:
 SqliteStatement::SqliteStatement(sqlite3* db, const std::string& sql, const std::string& source)
     : db_(db), source_(source) {
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &stmt_, &tail) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()) + 1, &stmt_, &tail) != SQLITE_OK) {
         Fail();
-    if (!stmt_)
+    }
+    if (!stmt_) {
         throw DbError("Invalid SQL statement; the statement is empty.", 0, source_);
+    }
     if (!OnlyBlanksAndSemicolons(tail)) {
         // The destructor does not run for an object whose constructor throws.
         sqlite3_finalize(stmt_);
@@ -91,17 +95,20 @@ void SqliteStatement::Fail() const {
 void SqliteStatement::BindNamed(const Parameters& params) {
     int count = sqlite3_bind_parameter_count(stmt_);
     for (const Parameter& p : params) {
-        if (!HasParameter(p.name))
+        if (!HasParameter(p.name)) {
             throw DbError("Unknown parameter '" + p.name + "'.", 0, source_);
+        }
     }
     std::vector<std::string> missing;
     for (int i = 1; i <= count; ++i) {
         const char* raw = sqlite3_bind_parameter_name(stmt_, i);
         std::string name = raw ? raw + 1 : std::string();
         const Parameter* found = nullptr;
-        for (const Parameter& p : params)
-            if (!name.empty() && strcasecmp(p.name.c_str(), name.c_str()) == 0)
+        for (const Parameter& p : params) {
+            if (!name.empty() && strcasecmp(p.name.c_str(), name.c_str()) == 0) {
                 found = &p;
+            }
+        }
         if (!found) {
             missing.push_back(name);
             continue;
@@ -110,8 +117,9 @@ void SqliteStatement::BindNamed(const Parameters& params) {
     }
     if (!missing.empty()) {
         std::string list;
-        for (const std::string& m : missing)
+        for (const std::string& m : missing) {
             list += (list.empty() ? "" : ", ") + m;
+        }
         throw DbError("Too few parameters. Expected " + std::to_string(missing.size()) + " (" + list + ").",
                       0, source_);
     }
@@ -120,34 +128,38 @@ void SqliteStatement::BindNamed(const Parameters& params) {
 bool SqliteStatement::HasParameter(const std::string& name) const {
     for (int i = 1; i <= sqlite3_bind_parameter_count(stmt_); ++i) {
         const char* raw = sqlite3_bind_parameter_name(stmt_, i);
-        if (raw && strcasecmp(raw + 1, name.c_str()) == 0)
+        if (raw && strcasecmp(raw + 1, name.c_str()) == 0) {
             return true;
+        }
     }
     return false;
 }
 
 void SqliteStatement::Bind(int index, const Value& value) {
     int rc;
-    if (value.IsNull())
+    if (value.IsNull()) {
         rc = sqlite3_bind_null(stmt_, index);
-    else if (value.IsInteger())
+    } else if (value.IsInteger()) {
         rc = sqlite3_bind_int64(stmt_, index, value.AsInteger());
-    else if (value.IsReal())
+    } else if (value.IsReal()) {
         rc = sqlite3_bind_double(stmt_, index, value.AsReal());
-    else {
+    } else {
         std::string text = value.AsText();
         rc = sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
-    if (rc != SQLITE_OK)
+    if (rc != SQLITE_OK) {
         Fail();
+    }
 }
 
 bool SqliteStatement::Step() {
     int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW)
+    if (rc == SQLITE_ROW) {
         return true;
-    if (rc == SQLITE_DONE)
+    }
+    if (rc == SQLITE_DONE) {
         return false;
+    }
     // The engine has undone the statement's changes; report why.
     std::string message = EngineMessage(db_);
     int code = sqlite3_extended_errcode(db_);
@@ -189,8 +201,9 @@ namespace {
 // memory that network file systems do not provide; there the file keeps its journal.
 bool OnLocalFileSystem(const std::string& path) {
     struct statfs info {};
-    if (statfs(path.c_str(), &info) != 0)
+    if (statfs(path.c_str(), &info) != 0) {
         return false;
+    }
     switch (static_cast<unsigned long>(info.f_type)) {
     case 0x6969UL:     // NFS
     case 0x517BUL:     // SMB
@@ -221,8 +234,9 @@ public:
         return std::make_unique<SqliteStatement>(db_, sql, source);
     }
     void ExecuteScript(const std::string& script) override {
-        if (sqlite3_exec(db_, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        if (sqlite3_exec(db_, script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
             throw DbError(EngineMessage(db_), sqlite3_extended_errcode(db_));
+        }
     }
     int64_t Changes() override { return sqlite3_changes64(db_); }
     int64_t LastInsertRowid() override { return sqlite3_last_insert_rowid(db_); }
@@ -239,8 +253,9 @@ public:
         ExecuteScript(outermost ? "COMMIT" : "RELEASE corvid_transaction");
     }
     void Rollback(bool outermost) override {
-        if (outermost && !InTransaction())
+        if (outermost && !InTransaction()) {
             return;
+        }
         ExecuteScript(outermost ? "ROLLBACK" : "ROLLBACK TO corvid_transaction; RELEASE corvid_transaction");
     }
 
@@ -288,14 +303,16 @@ SqliteEngine::SqliteEngine(const std::string& path, bool create) : path_(path) {
 void SqliteEngine::SyncAtCheckpointsOnly() {
     std::string mode;
     auto keep = [](void* target, int columns, char** values, char**) {
-        if (columns > 0 && values[0])
+        if (columns > 0 && values[0]) {
             *static_cast<std::string*>(target) = values[0];
+        }
         return 0;
     };
     // When another connection holds the file so that the mode cannot change, it stays.
     sqlite3_exec(db_, "PRAGMA journal_mode = WAL", keep, &mode, nullptr);
-    if (strcasecmp(mode.c_str(), "wal") == 0)
+    if (strcasecmp(mode.c_str(), "wal") == 0) {
         sqlite3_exec(db_, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+    }
 }
 
 bool SqliteEngine::HasTable(const std::string& name) {
@@ -307,13 +324,15 @@ bool SqliteEngine::HasTable(const std::string& name) {
 }
 
 std::optional<std::vector<std::string>> SqliteEngine::ColumnsOf(const std::string& table) {
-    if (!HasTable(table))
+    if (!HasTable(table)) {
         return std::nullopt;
+    }
     SqliteStatement statement(db_, "SELECT name FROM pragma_table_xinfo(?1)", table);
     statement.Bind(1, Value(table));
     std::vector<std::string> columns;
-    while (statement.Step())
+    while (statement.Step()) {
         columns.push_back(statement.Column(0).AsText());
+    }
     return columns;
 }
 
@@ -322,8 +341,9 @@ std::vector<std::string> SqliteEngine::TableNames() {
         db_, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') ORDER BY name COLLATE NOCASE",
         "");
     std::vector<std::string> names;
-    while (statement.Step())
+    while (statement.Step()) {
         names.push_back(statement.Column(0).AsText());
+    }
     return names;
 }
 

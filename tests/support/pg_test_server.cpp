@@ -32,20 +32,23 @@ using Connection = std::unique_ptr<PGconn, ConnectionCloser>;
 using Result = std::unique_ptr<PGresult, ResultClearer>;
 
 std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
         text.pop_back();
+    }
     return text;
 }
 
 // Runs one statement on the database of uri; throws with the server's message.
 void Execute(const std::string& uri, const std::string& statement) {
     Connection connection(PQconnectdb(uri.c_str()));
-    if (!connection || PQstatus(connection.get()) != CONNECTION_OK)
+    if (!connection || PQstatus(connection.get()) != CONNECTION_OK) {
         throw std::runtime_error("cannot connect to " + uri + ": " +
                                  Trimmed(connection ? PQerrorMessage(connection.get()) : "out of memory"));
+    }
     Result result(PQexec(connection.get(), statement.c_str()));
-    if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK)
+    if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
         throw std::runtime_error(statement + ": " + Trimmed(PQerrorMessage(connection.get())));
+    }
 }
 
 // Unique among the processes of one test run and across runs on a reused server.
@@ -61,11 +64,13 @@ std::string UniqueDatabaseName() {
 std::optional<std::string> ReadLine(const std::string& path) {
     std::ifstream file(path);
     std::string line;
-    if (!file || !std::getline(file, line))
+    if (!file || !std::getline(file, line)) {
         return std::nullopt;
+    }
     line = Trimmed(line);
-    if (line.empty())
+    if (line.empty()) {
         return std::nullopt;
+    }
     return line;
 }
 
@@ -73,28 +78,32 @@ std::optional<std::string> ReadLine(const std::string& path) {
 
 std::optional<std::string> PostgresServerUri() {
     const std::string dir = ServerDir();
-    if (dir.empty())
+    if (dir.empty()) {
         return std::nullopt;
+    }
     return ReadLine(dir + "/uri");
 }
 
 std::string PostgresSkipReason() {
     const std::string dir = ServerDir();
-    if (dir.empty())
+    if (dir.empty()) {
         return std::string(kDirVariable) +
                " is not set: the PostgreSQL tests use the throw-away server that ctest starts for them; "
                "run them through ctest";
+    }
     // Written by pg-test-server when it has no server to start.
-    if (auto reason = ReadLine(dir + "/skipped"))
+    if (auto reason = ReadLine(dir + "/skipped")) {
         return *reason;
+    }
     return "no PostgreSQL test server (no " + dir + "/uri): start one with scripts/pg-test-server start " +
            dir;
 }
 
 std::string PostgresUriWithDatabase(const std::string& uri, const std::string& database) {
     const std::size_t scheme = uri.find("://");
-    if (scheme == std::string::npos)
+    if (scheme == std::string::npos) {
         throw std::invalid_argument("not a PostgreSQL URI: " + uri);
+    }
     const std::size_t authority = scheme + 3;
     const std::size_t query = std::min(uri.find('?', authority), uri.size());
     const std::size_t path = std::min(uri.find('/', authority), query);
@@ -104,8 +113,9 @@ std::string PostgresUriWithDatabase(const std::string& uri, const std::string& d
 ScratchPostgresDatabase::ScratchPostgresDatabase()
     : ScratchPostgresDatabase([] {
           auto uri = PostgresServerUri();
-          if (!uri)
+          if (!uri) {
               throw std::runtime_error(PostgresSkipReason());
+          }
           return *uri;
       }()) {}
 

@@ -112,14 +112,16 @@ private:
 // The Administration tab's login: the administrator session holds the database's flag
 // until admin-flag clear (a window gives it back when it closes).
 int AdminLogin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 3)
+    if (args.size() != 3) {
         throw UsageError("admin-login takes FILE PASSWORD");
+    }
     auto db = OpenExisting(args[1]);
     StreamPrompt prompt(err);
     operatortabs::WindowState window;
     operatortabs::CAdminLogin login(*db, window, prompt);
-    if (login.Login(operatortabs::kAdministratorName, args[2]) != operatortabs::DialogStep::Close)
+    if (login.Login(operatortabs::kAdministratorName, args[2]) != operatortabs::DialogStep::Close) {
         return 1;
+    }
     out << "Administrator logged in; instrdb admin-flag clear ends the session.\n";
     return 0;
 }
@@ -141,8 +143,9 @@ int RunAdministration(const std::vector<std::string>& args, std::ostream& out, s
         return Station(args, out);
     if (args[0] == "equipment")
         return Equipment(args, out, err);
-    if (args[0] == "admin-login")
+    if (args[0] == "admin-login") {
         return AdminLogin(args, out, err);
+    }
     return AdminFlag(args, out, err);
 }
 

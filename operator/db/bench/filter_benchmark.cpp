@@ -59,8 +59,9 @@ void Measure(const std::filesystem::path& dir, int tests, const Options& options
     bench::PlanSize size;
     size.tests = tests;
     bench::GeneratePlan(db, size);
-    if (db.IsServer())
+    if (db.IsServer()) {
         db.ExecuteNative("ANALYZE"); // as the server's autovacuum does soon after a load
+    }
     if (options.noIndexes)
         for (const std::string& index : TestFilterIndexNames())
             db.ExecuteNative("DROP INDEX " + index);
@@ -105,9 +106,9 @@ int main(int argc, char** argv) {
             options.startChecks = true;
         else if (arg == "--repeat" && i + 1 < argc)
             options.repeat = std::max(1, std::atoi(argv[++i]));
-        else if (arg == "--server" && i + 1 < argc)
+        else if (arg == "--server" && i + 1 < argc) {
             options.server = argv[++i];
-        else {
+        } else {
             std::fprintf(stderr,
                          "usage: %s [--no-indexes [--all]] [--start-checks] [--repeat N] [--server URI]\n",
                          argv[0]);

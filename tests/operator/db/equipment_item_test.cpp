@@ -237,8 +237,9 @@ TEST_F(RequiredEquipmentTest, UnassignedAndUnknownDsgsAreListed) {
 }
 
 TEST_F(RequiredEquipmentTest, ADatabaseErrorForOneDsgFailsTheCheckAndItGoesOn) {
-    if (OnServer())
+    if (OnServer()) {
         GTEST_SKIP() << "a server's number column refuses text when it is written";
+    }
     db->Execute("UPDATE __sys_DSGs SET IconID = 'not a number' WHERE DSGID = 3");
     db->Execute("DELETE FROM TestPlan_uses_Instances WHERE DeviceSubstitutionGroup = 'Input Scanner'");
     db->Execute("DELETE FROM UUTFilter WHERE Type = 2");

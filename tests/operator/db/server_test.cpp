@@ -32,10 +32,11 @@ TEST_F(StationsTest, StationsAddingRowsAtOnceGetDistinctKeys) {
             int failed = 0;
             try {
                 Database mine(source);
-                for (int i = 0; i < kStations; ++i)
+                for (int i = 0; i < kStations; ++i) {
                     failed +=
                         AddStation(mine, "Bench " + std::to_string(p) + "-" + std::to_string(i)).outcome !=
                         StationChange::Outcome::Done;
+                }
             } catch (...) {
                 failed = 100;
             }
@@ -69,8 +70,9 @@ TEST(ServerConnection, MessagesNameServerAndDatabaseButNeverThePassword) {
 class ServerTest : public EmptyDatabaseTest {
 protected:
     void SetUp() override {
-        if (!OnServer())
+        if (!OnServer()) {
             GTEST_SKIP() << "about server connections";
+        }
         EmptyDatabaseTest::SetUp();
     }
 };

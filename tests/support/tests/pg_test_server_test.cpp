@@ -73,10 +73,11 @@ TEST(PostgresTestServer, WithoutServerTheSkipReasonSaysWhy) {
     EXPECT_EQ(PostgresSkipReason(),
               "PostgreSQL server binaries (initdb, pg_ctl) not found: the PostgreSQL tests are skipped");
 
-    if (saved)
+    if (saved) {
         ::setenv("CORVID_TEST_PG_DIR", saved->c_str(), 1);
-    else
+    } else {
         ::unsetenv("CORVID_TEST_PG_DIR");
+    }
 }
 
 TEST(PostgresTestServer, ScratchDatabasesAreDistinctAndReachable) {
