@@ -31,6 +31,14 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
+// A real as text that reads back as the same double (AsText rounds to 15 digits for
+// showing it).
+std::string ExactText(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    return buffer;
+}
+
 bool Succeeded(const PGresult* result) {
     ExecStatusType status = PQresultStatus(result);
     return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
@@ -459,7 +467,7 @@ Result PgStatement::Run() {
                         : v.IsReal()  ? kFloat8Oid
                         : v.IsText() && text_.caseInsensitive[i] ? engine_.CaseInsensitiveText()
                                                                  : 0);
-        texts.push_back(v.AsText());
+        texts.push_back(v.IsReal() ? ExactText(v.AsReal()) : v.AsText());
     }
     for (size_t i = 0; i < values_.size(); ++i)
         pointers.push_back(values_[i].IsNull() ? nullptr : texts[i].c_str());
