@@ -5,7 +5,6 @@
 #include "operatordb/administration.h"
 #include "operatordb/interface_types.h"
 
-#include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 
@@ -20,8 +19,7 @@ const char* const kClearWarning =
     "set).";
 
 std::unique_ptr<Database> OpenExisting(const std::string& file) {
-    if (!std::filesystem::exists(file))
-        throw UsageError("no such file: " + file);
+    RequireDatabase(file);
     return std::make_unique<Database>(file);
 }
 
