@@ -71,10 +71,11 @@ void CreateDatabase(const std::filesystem::path& target, const std::function<voi
     const bool existed = server || std::filesystem::exists(target);
     try {
         Database db(target, FileMode::CreateIfMissing);
+        // Checked inside the unit: of two stations creating one database, the second is refused.
+        operatordb::Transaction unit(db);
         if (!db.TableNames(true).empty())
             throw UsageError(operatordb::DisplaySource(target.native()) +
                              " already holds a database; remove it first");
-        operatordb::Transaction unit(db);
         fill(db);
         unit.Commit();
     } catch (...) {
