@@ -4,6 +4,7 @@
 #include "operatordb/db_error.h"
 #include "pg_dialect.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <libpq-fe.h>
@@ -32,11 +33,11 @@ std::string Trimmed(std::string text) {
 }
 
 // A real as text that reads back as the same double (AsText rounds to 15 digits for
-// showing it).
+// showing it); to_chars ignores the locale, which may write a decimal comma.
 std::string ExactText(double value) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    return buffer;
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
 }
 
 bool Succeeded(const PGresult* result) {
