@@ -240,6 +240,34 @@ std::string Shown(const std::filesystem::path& source) {
     return operatordb::DisplaySource(source.native());
 }
 
+// Prints the rows TO holds of each table and a summary; returns 0 when every table holds
+// as many as FROM, else 1.
+int Verify(Database& from, const std::filesystem::path& fromPath, const std::filesystem::path& toPath,
+           Kind kind, const std::vector<Table>& tables, std::ostream& out, std::ostream& err) {
+    Database copy(toPath);
+    int64_t total = 0;
+    int mismatches = 0;
+    for (const Table& table : tables) {
+        const int64_t rows = CopiedRows(from, copy, table);
+        total += rows;
+        out << nlohmann::ordered_json{{"table", table.name}, {"rows", rows}}.dump(
+                   -1, ' ', false, nlohmann::json::error_handler_t::replace)
+            << "\n";
+        if (rows != table.rows) {
+            ++mismatches;
+            err << "instrdb: table " << table.name << " holds " << rows << " rows in " << Shown(toPath)
+                << ", " << table.rows << " in " << Shown(fromPath) << "\n";
+        }
+    }
+    out << nlohmann::ordered_json{{"schema", KindName(kind)},
+                                  {"tables", tables.size()},
+                                  {"rows", total},
+                                  {"mismatches", mismatches}}
+               .dump()
+        << "\n";
+    return mismatches == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int Copy(const std::filesystem::path& fromPath, const std::filesystem::path& toPath, std::ostream& out,
@@ -264,28 +292,7 @@ int Copy(const std::filesystem::path& fromPath, const std::filesystem::path& toP
         }
     });
 
-    Database copy(toPath);
-    int64_t total = 0;
-    int mismatches = 0;
-    for (const Table& table : tables) {
-        const int64_t rows = CopiedRows(from, copy, table);
-        total += rows;
-        out << nlohmann::ordered_json{{"table", table.name}, {"rows", rows}}.dump(
-                   -1, ' ', false, nlohmann::json::error_handler_t::replace)
-            << "\n";
-        if (rows != table.rows) {
-            ++mismatches;
-            err << "instrdb: table " << table.name << " holds " << rows << " rows in " << Shown(toPath)
-                << ", " << table.rows << " in " << Shown(fromPath) << "\n";
-        }
-    }
-    out << nlohmann::ordered_json{{"schema", KindName(kind)},
-                                  {"tables", tables.size()},
-                                  {"rows", total},
-                                  {"mismatches", mismatches}}
-               .dump()
-        << "\n";
-    return mismatches == 0 ? 0 : 1;
+    return Verify(from, fromPath, toPath, kind, tables, out, err);
 }
 
 } // namespace corvid::instrdb
