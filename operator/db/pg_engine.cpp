@@ -4,6 +4,7 @@
 #include "operatordb/db_error.h"
 #include "pg_dialect.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <libpq-fe.h>
 #include <strings.h>
@@ -29,6 +30,14 @@ std::string Trimmed(std::string text) {
         text.pop_back();
     }
     return text;
+}
+
+// A real as text that reads back as the same double (AsText rounds to 15 digits for
+// showing it); to_chars ignores the locale, which may write a decimal comma.
+std::string ExactText(double value) {
+    char buffer[32];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
 }
 
 bool Succeeded(const PGresult* result) {
@@ -476,7 +485,7 @@ Result PgStatement::Run(bool guarded) {
                         : v.IsReal()                             ? kFloat8Oid
                         : v.IsText() && text_.caseInsensitive[i] ? engine_.CaseInsensitiveText()
                                                                  : 0);
-        texts.push_back(v.AsText());
+        texts.push_back(v.IsReal() ? ExactText(v.AsReal()) : v.AsText());
     }
     for (size_t i = 0; i < values_.size(); ++i) {
         pointers.push_back(values_[i].IsNull() ? nullptr : texts[i].c_str());

@@ -4,9 +4,10 @@ namespace corvid::operatoroutput {
 
 void CreateResultsSchema(operatordb::Database& db) {
     // A run's unique ID is its key: two runs that would get the same ID (the same unit
-    // started twice within a second) must not mix their rows.
+    // started twice within a second) must not mix their rows. One unit, so that it nests
+    // in a caller's unit and a failure leaves no table behind.
+    operatordb::Transaction unit(db);
     db.ExecuteNative(R"sql(
-BEGIN;
 CREATE TABLE __sys_tblUniqueIds (
     UniqueID TEXT COLLATE NOCASE NOT NULL PRIMARY KEY,
     UUTID INTEGER,
@@ -50,8 +51,8 @@ CREATE TABLE __sys_tblEquipInfo (
     LastCal DATETIME,
     CalDue DATETIME);
 CREATE INDEX __sys_tblEquipInfo_UniqueID ON __sys_tblEquipInfo (UniqueID, TestID);
-COMMIT;
 )sql");
+    unit.Commit();
 }
 
 } // namespace corvid::operatoroutput

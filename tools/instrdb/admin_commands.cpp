@@ -6,7 +6,6 @@
 #include "operatordb/interface_types.h"
 #include "operatortabs/admin_login.h"
 
-#include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 
@@ -21,8 +20,7 @@ const char* const kClearWarning =
     "set).";
 
 std::unique_ptr<Database> OpenExisting(const std::string& file) {
-    if (!std::filesystem::exists(file))
-        throw UsageError("no such file: " + file);
+    RequireDatabase(file);
     return std::make_unique<Database>(file);
 }
 

@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "admin_commands.h"
+#include "copy_command.h"
 #include "mapping_commands.h"
 #include "operatordb/database.h"
 #include "operatordb/db_error.h"
@@ -29,32 +30,11 @@ const std::string kUsage = std::string("usage: instrdb init FILE\n"
                                        "       instrdb results FILE\n"
                                        "       instrdb sql FILE \"JET SQL\"\n"
                                        "       instrdb query FILE NAME [Param=Value]...\n"
-                                       "       instrdb filter FILE PLAN VARIANT MODEL INSTANCE\n") +
-                           kMappingUsage + kAdministrationUsage;
-
-// Creates a new database file and fills it; a file this call created is removed again
-// when filling fails, so that no half-made file is left behind.
-void CreateDatabase(const std::filesystem::path& file, const std::function<void(Database&)>& fill) {
-    bool existed = std::filesystem::exists(file);
-    try {
-        Database db(file, FileMode::CreateIfMissing);
-        if (!db.TableNames(true).empty())
-            throw UsageError(file.string() + " already holds a database; remove it first");
-        fill(db);
-    } catch (...) {
-        if (!existed) {
-            std::error_code ignored;
-            std::filesystem::remove(file, ignored);
-        }
-        throw;
-    }
-}
-
-// An existing database file; a missing one is a usage error rather than a new file.
-void RequireFile(const std::filesystem::path& file) {
-    if (!std::filesystem::exists(file))
-        throw UsageError("no such file: " + file.string());
-}
+                                       "       instrdb filter FILE PLAN VARIANT MODEL INSTANCE\n"
+                                       "       instrdb copy FROM TO\n") +
+                           kMappingUsage + kAdministrationUsage +
+                           "A database (FILE, FROM, TO) is a file or a server URI "
+                           "postgresql://[USER[:PASSWORD]@]HOST[:PORT]/DBNAME[?SETTINGS]\n";
 
 void PrintChanged(std::ostream& out, int changed) {
     out << changed << (changed == 1 ? " row" : " rows") << " affected\n";
@@ -81,6 +61,32 @@ std::chrono::year_month_day LocalToday() {
 
 } // namespace
 
+void RequireDatabase(const std::filesystem::path& source) {
+    if (!operatordb::IsServerUri(source.native()) && !std::filesystem::exists(source))
+        throw UsageError("no such file: " + source.string());
+}
+
+void CreateDatabase(const std::filesystem::path& target, const std::function<void(Database&)>& fill) {
+    const bool server = operatordb::IsServerUri(target.native());
+    const bool existed = server || std::filesystem::exists(target);
+    try {
+        Database db(target, FileMode::CreateIfMissing);
+        // Checked inside the unit: of two stations creating one database, the second is refused.
+        operatordb::Transaction unit(db);
+        if (!db.TableNames(true).empty())
+            throw UsageError(operatordb::DisplaySource(target.native()) +
+                             " already holds a database; remove it first");
+        fill(db);
+        unit.Commit();
+    } catch (...) {
+        if (!existed) {
+            std::error_code ignored;
+            std::filesystem::remove(target, ignored);
+        }
+        throw;
+    }
+}
+
 void Init(const std::filesystem::path& file) {
     CreateDatabase(file, [](Database& db) { operatordb::CreateInstrumentSchema(db); });
 }
@@ -93,7 +99,7 @@ void Demo(const std::filesystem::path& file, std::chrono::year_month_day today) 
 }
 
 void Sql(const std::filesystem::path& file, const std::string& statement, std::ostream& out) {
-    RequireFile(file);
+    RequireDatabase(file);
     Database db(file);
     if (db.ReturnsRows(statement)) {
         operatordb::Recordset rows = db.OpenRecordset(statement);
@@ -105,7 +111,7 @@ void Sql(const std::filesystem::path& file, const std::string& statement, std::o
 
 void Query(const std::filesystem::path& file, const std::string& name,
            const std::vector<std::string>& parameters, std::ostream& out) {
-    RequireFile(file);
+    RequireDatabase(file);
     Database db(file);
     operatordb::Parameters params;
     for (const std::string& p : parameters) {
@@ -139,7 +145,7 @@ void Filter(const std::filesystem::path& file, const std::vector<std::string>& s
     int32_t variant = ParseLong(selection[1], "VARIANT");
     int32_t model = ParseLong(selection[2], "MODEL");
     int32_t instance = ParseLong(selection[3], "INSTANCE");
-    RequireFile(file);
+    RequireDatabase(file);
     Database db(file);
     operatordb::RebuildTestFilter(db, plan, variant, model, instance);
     operatordb::Recordset rows = db.OpenRecordset(
@@ -181,6 +187,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             if (args.size() < 2)
                 throw UsageError("filter takes FILE PLAN VARIANT MODEL INSTANCE");
             Filter(args[1], {args.begin() + 2, args.end()}, out);
+        } else if (command == "copy") {
+            need(3);
+            return Copy(args[1], args[2], out, err);
         } else if (int status = 0; RunMappingCommand(args, out, status)) {
             return status;
         } else if (IsAdministrationCommand(command)) {

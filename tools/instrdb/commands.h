@@ -1,13 +1,19 @@
 // The subcommands of instrdb. Each writes its results to out and raises
-// operatordb::DbError or UsageError on failure.
+// operatordb::DbError or UsageError on failure. A database is named by a file or by a
+// server URI ("postgresql://user@host/dbname"); messages never show a URI's password.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+namespace corvid::operatordb {
+class Database;
+} // namespace corvid::operatordb
 
 namespace corvid::instrdb {
 
@@ -16,6 +22,17 @@ class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// An existing database: a missing file is a usage error rather than a new file (a
+// server database is checked by connecting to it).
+void RequireDatabase(const std::filesystem::path& source);
+
+// Creates the database target (a file, or a database on a server, created when
+// missing) and fills it in one unit. A target that already holds tables is refused
+// with a UsageError and left alone; when filling fails, a file this call created is
+// removed again and a server database is left without tables.
+void CreateDatabase(const std::filesystem::path& target,
+                    const std::function<void(operatordb::Database&)>& fill);
 
 // Creates FILE with the schema and saved queries and no rows. A file that already
 // holds tables is refused and left alone.

@@ -66,15 +66,13 @@ void Need(const std::vector<std::string>& args, std::size_t count, const char* s
 // The dialog of the station and plan named by args[2] and args[3] of the database args[1].
 struct Session {
     Session(const std::vector<std::string>& args, std::ostream& out)
-        : db(RequireDatabase(args[1])), prompt(out), station(StationId(db, args[2])),
-          plan(PlanId(db, args[3])),
+        : db(Existing(args[1])), prompt(out), station(StationId(db, args[2])), plan(PlanId(db, args[3])),
           dialog(db, prompt, station, plan, operatordb::TestPlanLongName(db, plan)) {
         dialog.Initialize();
     }
-    static const std::filesystem::path& RequireDatabase(const std::filesystem::path& file) {
-        if (!std::filesystem::exists(file))
-            throw UsageError("no such file: " + file.string());
-        return file;
+    static const std::filesystem::path& Existing(const std::filesystem::path& source) {
+        RequireDatabase(source);
+        return source;
     }
     Database db;
     PrintingPrompt prompt;
@@ -141,7 +139,7 @@ int32_t VariantId(Database& db, int32_t plan, const std::string& name) {
 
 int Required(const std::vector<std::string>& args, std::ostream& out) {
     Need(args, 6, "FILE STATION PLAN VARIANT INSTANCE");
-    Database db(Session::RequireDatabase(args[1]));
+    Database db(Session::Existing(args[1]));
     const int32_t station = StationId(db, args[2]);
     const int32_t plan = PlanId(db, args[3]);
     const int32_t variant = VariantId(db, plan, args[4]);
