@@ -6,6 +6,7 @@
 #include "com/safearray.h"
 #include "com/variant.h"
 #include "operatordb/bindings_plans.h"
+#include "operatordb/database.h"
 #include "operatordb/bindings_stations.h"
 #include "operatordb/equipment_item.h"
 #include "operatordb/lookups.h"
@@ -395,7 +396,7 @@ bool CDatabaseOutputManager::ExportReports() {
         [&] {
             if (!stored_)
                 throw ComponentFailure("The run is not stored in the results database " +
-                                       resultsDatabasePath_);
+                                       operatordb::DisplaySource(resultsDatabasePath_));
             const std::string suffix = ResultSuffix(overallResult_);
             ReportTemplates names;
             if (!ReadReportTemplates(prompt_, info_, names))
