@@ -357,6 +357,7 @@ void PgEngine::Commit(bool outermost) {
 
 void PgEngine::Rollback(bool outermost) {
     --depth_;
+    typesReady_ = false; // the unit may have been the one that created them
     if (PQstatus(conn_) != CONNECTION_OK) {
         depth_ = 0; // the server has undone the unit with the connection
         return;
