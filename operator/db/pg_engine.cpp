@@ -250,6 +250,11 @@ std::string PgEngine::Message(const PGresult* result) const {
         message += " (another station kept the " + description_ + " locked for more than " +
                    std::to_string(kBusyTimeoutMs / 1000) + " s)";
     }
+    if (state == "42P01" || state == "42703" || state == "42883") {
+        // A table, column or function the statement needs is missing: a database made for
+        // another version of the station, or not made by it.
+        message += " (in the " + description_ + ")";
+    }
     if (PQstatus(conn_) != CONNECTION_OK) {
         message = "The connection to the " + description_ + " was lost: " + message;
     }

@@ -77,6 +77,12 @@ protected:
     }
 };
 
+TEST_F(ServerTest, ADatabaseWithoutTheStationsTablesIsNamed) {
+    db->Execute("CREATE TABLE Other (ID INTEGER)");
+    std::string message = ErrorOf([&] { db->OpenRecordset("SELECT * FROM TestStations"); });
+    EXPECT_NE(message.find(scratch->name()), std::string::npos) << message;
+}
+
 TEST_F(ServerTest, AMissingDatabaseIsNamedAndNotCreatedUnlessAsked) {
     std::string missing = corvid::test::PostgresUriWithDatabase(file.string(), scratch->name() + "_none");
     std::string message = ErrorOf([&] { Database other(missing); });
