@@ -56,6 +56,15 @@ public:
     virtual std::string DisplayName() const = 0;
 };
 
+// The message for a statement run without values for the named parameters listed.
+inline std::string TooFewParameters(const std::vector<std::string>& missing) {
+    std::string list;
+    for (const std::string& name : missing) {
+        list += (list.empty() ? "" : ", ") + name;
+    }
+    return "Too few parameters. Expected " + std::to_string(missing.size()) + " (" + list + ").";
+}
+
 std::unique_ptr<Engine> OpenSqlite(const std::string& path, bool create);
 std::unique_ptr<Engine> OpenPostgres(const std::string& uri, bool create);
 

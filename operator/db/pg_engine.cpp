@@ -457,12 +457,7 @@ void PgStatement::BindNamed(const Parameters& params) {
         bound_[i] = true;
     }
     if (!missing.empty()) {
-        std::string list;
-        for (const std::string& m : missing) {
-            list += (list.empty() ? "" : ", ") + m;
-        }
-        throw DbError("Too few parameters. Expected " + std::to_string(missing.size()) + " (" + list + ").",
-                      0, source_);
+        throw DbError(TooFewParameters(missing), 0, source_);
     }
 }
 

@@ -116,12 +116,7 @@ void SqliteStatement::BindNamed(const Parameters& params) {
         Bind(i, found->value);
     }
     if (!missing.empty()) {
-        std::string list;
-        for (const std::string& m : missing) {
-            list += (list.empty() ? "" : ", ") + m;
-        }
-        throw DbError("Too few parameters. Expected " + std::to_string(missing.size()) + " (" + list + ").",
-                      0, source_);
+        throw DbError(TooFewParameters(missing), 0, source_);
     }
 }
 

@@ -9,15 +9,6 @@
 namespace corvid::operatordb::testing {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DbError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 TEST_F(EmptyDatabaseTest, MissingFilesAndFilesThatAreNoDatabaseAreRefused) {
     EXPECT_THROW(Database(dir.path() / "missing.db"), DbError);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.db"))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "operatordb/database.h"
+#include "operatordb/db_error.h"
 #include "operatordb/demo_station.h"
 #include "operatordb/schema.h"
 #include "pg_test_server.h"
@@ -12,11 +13,22 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
 namespace corvid::operatordb::testing {
+
+// The message of the DbError an action raises.
+inline std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DbError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 // True when the suite runs against the PostgreSQL test server.
 inline bool OnServer() {

@@ -10,15 +10,6 @@
 namespace corvid::operatordb::testing {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DbError& e) {
-        return e.what();
-    }
-    return {};
-}
-
 using StationsTest = SchemaTest;
 
 TEST_F(StationsTest, StationsAddingRowsAtOnceGetDistinctKeys) {
