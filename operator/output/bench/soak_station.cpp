@@ -113,7 +113,10 @@ void AddStation(Database& db, int station) {
     for (const auto& [dsg, name] : groups)
         db.Execute("INSERT INTO TestPlan_uses_Instances (TestStationID, TestPlanID, DeviceSubstitutionGroup, "
                    "DeviceInstanceID) VALUES (:s, :p, :g, :i)",
-                   {{"s", stationId}, {"p", Plan::kPlan}, {"g", name}, {"i", 1 + (dsg + station) % 12}});
+                   {{"s", stationId},
+                    {"p", Plan::kPlan},
+                    {"g", name},
+                    {"i", 1 + (dsg + station) % kEquipmentInstances}});
     transaction.Commit();
 }
 

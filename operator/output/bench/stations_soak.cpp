@@ -14,10 +14,10 @@
 //
 // Prints the figures; the exit status is 1 when an operation failed or a row was lost or
 // duplicated, 2 for bad arguments.
-#include "com/module.h"
 #include "operatordb/database.h"
 #include "operatoroutput/results_schema.h"
 #include "pg_test_server.h"
+#include "register_module.h"
 #include "soak_station.h"
 
 #include <algorithm>
@@ -25,7 +25,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -74,18 +73,6 @@ std::optional<Options> Parse(int argc, char** argv) {
     if (options.stations < 1 || options.tests < 1)
         return std::nullopt;
     return options;
-}
-
-bool Register(const char* path) {
-    void* module = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    auto entry = module
-                     ? reinterpret_cast<com::DllRegisterServerFunction>(::dlsym(module, "DllRegisterServer"))
-                     : nullptr;
-    if (!entry || entry() != com::S_OK) {
-        std::fprintf(stderr, "cannot register %s\n", path);
-        return false;
-    }
-    return true;
 }
 
 // The stations wait at the gate once set up; the parent opens it when all are waiting.
@@ -358,7 +345,8 @@ int main(int argc, char** argv) {
     ::setenv("CORVID_RUNTIME_DIR", (home / "run").c_str(), 1);
     std::ofstream(home / "vela.ini") << "[VELA PROJECT VERSIONS]\nsoak_plan=01.00\n";
     int status = 1;
-    if (Register(VELACONFIG_MODULE) && Register(ACCESSDM_MODULE)) {
+    if (operatoroutput::bench::RegisterModule(VELACONFIG_MODULE) &&
+        operatoroutput::bench::RegisterModule(ACCESSDM_MODULE)) {
         try {
             status = Soaks(home, *options);
         } catch (const std::exception& error) {
