@@ -263,32 +263,54 @@ bool CDatabaseOutputManager::PutTestResult(const std::string& name, int code) {
     int32_t testId = TestID(name);
     if (testId < 0)
         return true;
-    // The test's rows are stored together: a run never shows equipment without its result.
     if (!Guarded("Error inserting test result.", "PutTestResult", [&] {
             Connected();
+            return true;
+        }))
+        return false;
+    // The instrument database is read before the results database's unit begins: the
+    // other stations wait for this station's writes only, never for its reads.
+    std::vector<EquipmentRow> equipment;
+    if (!ReadEquipment(testId, equipment))
+        return false;
+    // The test's rows are stored together: a run never shows equipment without its result.
+    if (!Guarded("Error inserting test result.", "PutTestResult", [&] {
             Check(data_->BeginTransaction());
             return true;
         }))
         return false;
-    bool stored = PutTestEquipInfo(testId) && Guarded("Error inserting test result.", "PutTestResult", [&] {
-                      Check(data_->OpenTable(Bstr(kTestsTable).get()));
-                      SetField("UniqueID", Variant(uniqueId_));
-                      SetField("TestID", Variant(static_cast<com::LONG>(testId)));
-                      SetText("Name", name);
-                      SetField("Result", Variant(static_cast<com::LONG>(code)));
-                      Check(data_->Update());
-                      Check(data_->CommitTransaction());
-                      return true;
-                  });
+    bool stored =
+        StoreEquipment(testId, equipment) && Guarded("Error inserting test result.", "PutTestResult", [&] {
+            Check(data_->OpenTable(Bstr(kTestsTable).get()));
+            SetField("UniqueID", Variant(uniqueId_));
+            SetField("TestID", Variant(static_cast<com::LONG>(testId)));
+            SetText("Name", name);
+            SetField("Result", Variant(static_cast<com::LONG>(code)));
+            Check(data_->Update());
+            Check(data_->CommitTransaction());
+            return true;
+        });
     if (!stored)
         data_->RollbackTransaction();
     return stored;
 }
 
 bool CDatabaseOutputManager::PutTestEquipInfo(int32_t testId) {
+    std::vector<EquipmentRow> equipment;
+    return ReadEquipment(testId, equipment) && StoreEquipment(testId, equipment);
+}
+
+bool CDatabaseOutputManager::ReadEquipment(int32_t testId, std::vector<EquipmentRow>& rows) {
     return Guarded("Error inserting equipment informaiton.", "PutTestEquipInfo", [&] {
         Connected();
-        for (const EquipmentRow& row : EquipmentOf(testId)) {
+        rows = EquipmentOf(testId);
+        return true;
+    });
+}
+
+bool CDatabaseOutputManager::StoreEquipment(int32_t testId, const std::vector<EquipmentRow>& rows) {
+    return Guarded("Error inserting equipment informaiton.", "PutTestEquipInfo", [&] {
+        for (const EquipmentRow& row : rows) {
             Check(data_->OpenTable(Bstr(kEquipInfoTable).get()));
             SetField("UniqueID", Variant(uniqueId_));
             SetField("TestID", Variant(static_cast<com::LONG>(testId)));

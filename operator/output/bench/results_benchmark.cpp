@@ -6,19 +6,18 @@
 //   operatoroutput_results_benchmark TEMPLATEDIR [--tests N]
 //
 // Registers the components in a throw-away CORVID_HOME; prints the figures.
-#include "com/module.h"
 #include "operatordb/database.h"
 #include "operatordb/demo_station.h"
 #include "operatordb/schema.h"
 #include "operatordb/test_filter.h"
 #include "operatoroutput/database_output_manager.h"
 #include "operatoroutput/results_schema.h"
+#include "register_module.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -39,18 +38,6 @@ public:
     }
     int failures = 0;
 };
-
-bool Register(const char* path) {
-    void* module = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    auto entry = module
-                     ? reinterpret_cast<com::DllRegisterServerFunction>(::dlsym(module, "DllRegisterServer"))
-                     : nullptr;
-    if (!entry || entry() != com::S_OK) {
-        std::fprintf(stderr, "cannot register %s\n", path);
-        return false;
-    }
-    return true;
-}
 
 void AddTests(operatordb::Database& db, int count) {
     operatordb::Transaction transaction(db);
@@ -93,7 +80,9 @@ int main(int argc, char** argv) {
     fs::create_directories(home / "Output");
     ::setenv("CORVID_HOME", home.c_str(), 1);
     ::setenv("CORVID_RUNTIME_DIR", (home / "run").c_str(), 1);
-    if (!Register(VELACONFIG_MODULE) || !Register(ACCESSDM_MODULE) || !Register(REPORTENGINE_MODULE))
+    if (!operatoroutput::bench::RegisterModule(VELACONFIG_MODULE) ||
+        !operatoroutput::bench::RegisterModule(ACCESSDM_MODULE) ||
+        !operatoroutput::bench::RegisterModule(REPORTENGINE_MODULE))
         return 1;
     const std::string key = "LM-4065_LM4065-CAL_Full Calibration";
     std::ofstream(home / "vela.ini") << "[VELA PROJECT VERSIONS]\nlm4065_cal=01.00\n[VELA PROJECTS]\n"

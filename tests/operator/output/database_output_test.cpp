@@ -121,6 +121,27 @@ TEST_F(DatabaseOutput, ATestWhoseResultRowFailsLeavesNoEquipmentRows) {
     EXPECT_EQ(Rows("SELECT count(*) FROM __sys_tblEquipInfo"), std::vector<std::string>{"0"});
 }
 
+TEST_F(DatabaseOutput, ATestsEquipmentIsReadBeforeTheResultsDatabaseIsLocked) {
+    ASSERT_TRUE(manager->Initialize(info, false));
+    // Another station trying to write while this one reads the instrument database.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(resultsFile.c_str(), &other), SQLITE_OK);
+    int reads = 0, readsWhileLocked = 0;
+    db->SetStatementObserver([&](const std::string&) {
+        ++reads;
+        if (sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK)
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        else
+            ++readsWhileLocked;
+    });
+    EXPECT_TRUE(manager->PutTestResult("DC Voltage", 3));
+    db->SetStatementObserver(nullptr);
+    sqlite3_close(other);
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(readsWhileLocked, 0);
+    EXPECT_NE(Rows("SELECT count(*) FROM __sys_tblEquipInfo"), std::vector<std::string>{"0"});
+}
+
 TEST_F(DatabaseOutput, ADatabaseLockedByAnotherStationIsReportedAfterWaiting) {
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(resultsFile.c_str(), &other), SQLITE_OK);

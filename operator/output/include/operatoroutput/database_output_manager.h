@@ -99,6 +99,8 @@ private:
     };
 
     std::vector<EquipmentRow> EquipmentOf(int32_t testId);
+    bool ReadEquipment(int32_t testId, std::vector<EquipmentRow>& rows);
+    bool StoreEquipment(int32_t testId, const std::vector<EquipmentRow>& rows);
     void LoadRequirements();
     EquipmentRow Equipment(int32_t dsg, int32_t instance);
     void SetField(const char* column, const com::Variant& value);
