@@ -159,7 +159,8 @@ void ResultsConnection::Begin() {
     if (transaction_) {
         throw DbError("A transaction is already open");
     }
-    transaction_ = std::make_unique<operatordb::Transaction>(db_);
+    // Rows are added, or changed by their keys: stations store beside each other.
+    transaction_ = std::make_unique<operatordb::Transaction>(db_, operatordb::UnitKind::Concurrent);
 }
 
 void ResultsConnection::Commit() {

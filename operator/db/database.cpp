@@ -129,6 +129,10 @@ int64_t Database::Changes() {
     return engine_->Changes();
 }
 
+void Database::RefreshStatistics(const std::string& table) {
+    engine_->RefreshStatistics(table);
+}
+
 bool Database::IsReadOnly() {
     return engine_->ReadOnly();
 }
@@ -219,8 +223,8 @@ Recordset Database::OpenQuery(const std::string& name, const Parameters& params)
     return Recordset::Select(*this, query->sql, Typed(*query, params));
 }
 
-Transaction::Transaction(Database& db) : db_(db), outermost_(!db.engine().InTransaction()) {
-    db_.engine().Begin(outermost_);
+Transaction::Transaction(Database& db, UnitKind kind) : db_(db), outermost_(!db.engine().InTransaction()) {
+    db_.engine().Begin(outermost_, kind);
 }
 
 Transaction::~Transaction() {

@@ -4,6 +4,7 @@
 // engine rewrites it for itself.
 #pragma once
 
+#include "operatordb/database.h"
 #include "operatordb/statement.h"
 #include "operatordb/value.h"
 
@@ -33,7 +34,7 @@ public:
     // Writer units: the outermost one waits up to the busy time-out for other
     // connections' units and holds them off until it ends; inner ones are savepoints.
     virtual bool InTransaction() = 0;
-    virtual void Begin(bool outermost) = 0;
+    virtual void Begin(bool outermost, UnitKind kind) = 0;
     virtual void Commit(bool outermost) = 0;
     // Undoes the unit; an outermost unit the engine has ended already is left alone.
     virtual void Rollback(bool outermost) = 0;
@@ -50,6 +51,10 @@ public:
     // Syncs the database at checkpoints instead of at every commit, where the engine
     // can do so without risking its consistency.
     virtual void SyncAtCheckpointsOnly() = 0;
+
+    // Brings the planner's figures of a table up to date where the engine keeps them
+    // apart from the data (a server's statistics); a file's planner reads the data.
+    virtual void RefreshStatistics(const std::string& table) = 0;
 
     // How messages name the database: the file, or the server and database (never a
     // password).

@@ -133,7 +133,7 @@ public:
     }
 
     bool InTransaction() override { return depth_ > 0; }
-    void Begin(bool outermost) override;
+    void Begin(bool outermost, UnitKind kind) override;
     void Commit(bool outermost) override;
     void Rollback(bool outermost) override;
 
@@ -144,6 +144,15 @@ public:
                          const std::string& sql) override;
     std::string DisplayName() const override { return description_; }
     bool ReadOnly() override { return false; }
+    void RefreshStatistics(const std::string& table) override {
+        auto found = Catalog().tables.find(pg::Lower(table));
+        if (found != catalog_.tables.end()) {
+            char* quoted = PQescapeIdentifier(conn_, found->second.name.c_str(), found->second.name.size());
+            std::string statement = std::string("ANALYZE ") + (quoted ? quoted : "");
+            PQfreemem(quoted);
+            Exec(statement);
+        }
+    }
     // A shared server keeps the durability its administrator chose.
     void SyncAtCheckpointsOnly() override {}
 
@@ -350,8 +359,14 @@ Oid PgEngine::CaseInsensitiveText() {
     return citext_;
 }
 
-void PgEngine::Begin(bool outermost) {
-    Exec(outermost ? std::string("BEGIN; ") + kWriterLock : "SAVEPOINT corvid_transaction");
+void PgEngine::Begin(bool outermost, UnitKind kind) {
+    if (!outermost) {
+        Exec("SAVEPOINT corvid_transaction");
+    } else if (kind == UnitKind::Queued) {
+        Exec(std::string("BEGIN; ") + kWriterLock);
+    } else {
+        Exec("BEGIN");
+    }
     ++depth_;
 }
 

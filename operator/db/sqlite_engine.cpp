@@ -241,7 +241,7 @@ public:
     // cannot wait for another connection's write lock (the engine refuses the upgrade at
     // once to avoid a deadlock), so several stations saving at once would fail instead
     // of queueing.
-    void Begin(bool outermost) override {
+    void Begin(bool outermost, UnitKind) override {
         ExecuteScript(outermost ? "BEGIN IMMEDIATE" : "SAVEPOINT corvid_transaction");
     }
     void Commit(bool outermost) override {
@@ -260,6 +260,7 @@ public:
     void StoreSavedQuery(const std::string& name, const std::string& parameters,
                          const std::string& sql) override;
     std::string DisplayName() const override { return "'" + path_ + "'"; }
+    void RefreshStatistics(const std::string&) override {}
     bool ReadOnly() override { return sqlite3_db_readonly(db_, "main") == 1; }
     // Write-ahead logging without a sync per commit: a committed unit survives a crash of
     // the program; a power failure may lose the last units, never the file's consistency.

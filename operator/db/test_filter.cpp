@@ -60,6 +60,9 @@ void RebuildTestFilter(Database& db, int32_t testPlan, int32_t variant, int32_t 
                " AND TestPlanVariantID = " + V +
                " AND OptGrpID IN (Select ID from UUTFilter where Type = 3 AND TestPlanID = " + P +
                " AND TestVariantID = " + V + " AND UUTInstanceID = " + U + ") Order by TestSequenceOrder;");
+    // The next two statements join the rows just written: a server plans them on its
+    // figures of the table, which would otherwise still describe it without them.
+    db.RefreshStatistics("UUTFilter");
     db.Execute(
         "Delete * from UUTFilter where Type = 1 AND TestPlanID =" + P + " AND TestVariantID = " + V +
         " AND UUTInstanceID = " + U + " AND ID IN " +

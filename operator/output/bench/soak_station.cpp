@@ -190,6 +190,8 @@ void PrepareInstrumentDatabase(Database& db) {
     AddPlanDescription(db);
     AddEquipment(db);
     transaction.Commit();
+    if (db.IsServer())
+        db.ExecuteNative("ANALYZE"); // as the server's autovacuum does soon after a load
 }
 
 double IdleRebuildMilliseconds(Database& db, int repeat) {

@@ -75,6 +75,9 @@ public:
     std::unique_ptr<Statement> Prepare(const std::string& sql, const std::string& source = {});
     // Rows changed by the last action statement.
     int64_t Changes();
+    // Brings a server's planner figures of a table up to date (after a unit changed many
+    // of its rows and before statements that join it); nothing to do on a file.
+    void RefreshStatistics(const std::string& table);
     // True for a database that cannot be written (a read-only file).
     bool IsReadOnly();
     // See detail::Engine::SyncAtCheckpointsOnly: for databases where speed matters more
@@ -124,12 +127,20 @@ private:
     std::function<void(const std::string&)> observer_;
 };
 
+// How a unit meets other stations' units. On a file every unit is Queued. On a server,
+// Queued units run one at a time, so that a unit reading what it then writes (the
+// largest key, the filter's rows, the administrator flag) sees no other station's
+// change in between; Concurrent units, which only add rows or change rows found by
+// their keys, run beside them and each other.
+enum class UnitKind { Queued, Concurrent };
+
 // Groups statements into one unit: begun by the constructor, undone by the destructor
-// unless committed. Nests. The outermost unit takes the write lock at once, waiting up to
-// the busy time-out for another connection's unit to end.
+// unless committed. Nests (an inner unit is of the outermost one's kind). The outermost
+// unit takes the write lock at once, waiting up to the busy time-out for another
+// connection's unit to end.
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    explicit Transaction(Database& db, UnitKind kind = UnitKind::Queued);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
