@@ -6,8 +6,8 @@
 #include "com/safearray.h"
 #include "com/variant.h"
 #include "operatordb/bindings_plans.h"
-#include "operatordb/database.h"
 #include "operatordb/bindings_stations.h"
+#include "operatordb/database.h"
 #include "operatordb/equipment_item.h"
 #include "operatordb/lookups.h"
 #include "operatoroutput/report_engine.h"
@@ -266,13 +266,15 @@ bool CDatabaseOutputManager::PutTestResult(const std::string& name, int code) {
     if (!Guarded("Error inserting test result.", "PutTestResult", [&] {
             Connected();
             return true;
-        }))
+        })) {
         return false;
+    }
     // The instrument database is read before the results database's unit begins: the
     // other stations wait for this station's writes only, never for its reads.
     std::vector<EquipmentRow> equipment;
-    if (!ReadEquipment(testId, equipment))
+    if (!ReadEquipment(testId, equipment)) {
         return false;
+    }
     // The test's rows are stored together: a run never shows equipment without its result.
     if (!Guarded("Error inserting test result.", "PutTestResult", [&] {
             Check(data_->BeginTransaction());

@@ -62,8 +62,9 @@ std::chrono::year_month_day LocalToday() {
 } // namespace
 
 void RequireDatabase(const std::filesystem::path& source) {
-    if (!operatordb::IsServerUri(source.native()) && !std::filesystem::exists(source))
+    if (!operatordb::IsServerUri(source.native()) && !std::filesystem::exists(source)) {
         throw UsageError("no such file: " + source.string());
+    }
 }
 
 void CreateDatabase(const std::filesystem::path& target, const std::function<void(Database&)>& fill) {
@@ -73,9 +74,10 @@ void CreateDatabase(const std::filesystem::path& target, const std::function<voi
         Database db(target, FileMode::CreateIfMissing);
         // Checked inside the unit: of two stations creating one database, the second is refused.
         operatordb::Transaction unit(db);
-        if (!db.TableNames(true).empty())
+        if (!db.TableNames(true).empty()) {
             throw UsageError(operatordb::DisplaySource(target.native()) +
                              " already holds a database; remove it first");
+        }
         fill(db);
         unit.Commit();
     } catch (...) {

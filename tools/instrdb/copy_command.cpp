@@ -47,11 +47,13 @@ bool HasAll(Database& db, std::initializer_list<const char*> tables) {
 
 Kind KindOf(Database& db) {
     if (HasAll(db,
-               {kSavedQueries, "TestStations", "DeviceInstances", "__sys_DeviceTypes", "__sys_TestPlans"}))
+               {kSavedQueries, "TestStations", "DeviceInstances", "__sys_DeviceTypes", "__sys_TestPlans"})) {
         return Kind::Instrument;
+    }
     using namespace operatoroutput;
-    if (HasAll(db, {kUniqueIdsTable, kTestingDetailsTable, kTestsTable, kEquipInfoTable}))
+    if (HasAll(db, {kUniqueIdsTable, kTestingDetailsTable, kTestsTable, kEquipInfoTable})) {
         return Kind::Results;
+    }
     return Kind::Other;
 }
 
@@ -65,8 +67,9 @@ std::string Bracketed(const std::string& name) {
 
 std::string ColumnList(const std::vector<std::string>& columns) {
     std::string list;
-    for (const std::string& column : columns)
+    for (const std::string& column : columns) {
         list += (list.empty() ? "" : ", ") + Bracketed(column);
+    }
     return list;
 }
 
@@ -80,8 +83,9 @@ int64_t CountRows(Database& db, const std::string& table) {
 std::vector<Table> TablesOf(Database& db) {
     std::vector<Table> tables;
     for (std::string& name : db.TableNames(true)) {
-        if (name.size() >= 7 && strncasecmp(name.c_str(), "sqlite_", 7) == 0)
+        if (name.size() >= 7 && strncasecmp(name.c_str(), "sqlite_", 7) == 0) {
             continue;
+        }
         Table table{name, db.ColumnsOf(name).value_or(std::vector<std::string>{}), 0};
         table.rows = CountRows(db, name);
         tables.push_back(std::move(table));
@@ -104,22 +108,25 @@ std::string DefinitionOf(Database& from, const Table& table) {
         }
     }
     std::string definition;
-    for (size_t i = 0; i < widths.size(); ++i)
+    for (size_t i = 0; i < widths.size(); ++i) {
         definition += (i ? ", " : "") + Bracketed(table.columns[i]) +
                       (widths[i] == Whole  ? " INTEGER"
                        : widths[i] == Real ? " DOUBLE"
                                            : " TEXT COLLATE NOCASE");
+    }
     return "CREATE TABLE " + Bracketed(table.name) + " (" + definition + ")";
 }
 
 void CreateSchema(Database& from, Database& to, Kind kind, const std::vector<Table>& tables) {
-    if (kind == Kind::Instrument)
+    if (kind == Kind::Instrument) {
         operatordb::CreateInstrumentSchema(to);
-    else if (kind == Kind::Results)
+    } else if (kind == Kind::Results) {
         operatoroutput::CreateResultsSchema(to);
+    }
     for (const Table& table : tables) {
-        if (to.HasTable(table.name))
+        if (to.HasTable(table.name)) {
             continue;
+        }
         to.ExecuteNative(SameName(table.name, kSavedQueries) ? kSavedQueriesTable
                                                              : DefinitionOf(from, table));
     }
@@ -128,9 +135,10 @@ void CreateSchema(Database& from, Database& to, Kind kind, const std::vector<Tab
         for (const std::string& column : table.columns) {
             bool present = std::any_of(columns.begin(), columns.end(),
                                        [&](const std::string& c) { return SameName(c, column); });
-            if (!present)
+            if (!present) {
                 throw operatordb::DbError("The column " + column + " of table " + table.name +
                                           " is not in the new database's table; nothing was copied.");
+            }
         }
     }
 }
@@ -140,8 +148,9 @@ std::string InsertStatement(const Table& table, size_t rows) {
     int parameter = 0;
     for (size_t r = 0; r < rows; ++r) {
         sql += r ? ", (" : "(";
-        for (size_t c = 0; c < table.columns.size(); ++c)
+        for (size_t c = 0; c < table.columns.size(); ++c) {
             sql += (c ? ", ?" : "?") + std::to_string(++parameter);
+        }
         sql += ")";
     }
     return sql;
@@ -156,16 +165,19 @@ public:
               kParametersPerStatement / std::max<size_t>(table.columns.size(), 1), 1, kRowsPerStatement)) {}
 
     void Run(Database& from) {
-        if (table_.columns.empty())
+        if (table_.columns.empty()) {
             return;
+        }
         auto rows = from.Prepare("SELECT " + ColumnList(table_.columns) + " FROM " + Bracketed(table_.name) +
                                  " ORDER BY rowid");
         const size_t width = table_.columns.size();
         while (rows->Step()) {
-            for (size_t i = 0; i < width; ++i)
+            for (size_t i = 0; i < width; ++i) {
                 pending_.push_back(rows->Column(static_cast<int>(i)));
-            if (pending_.size() == rowsPerStatement_ * width)
+            }
+            if (pending_.size() == rowsPerStatement_ * width) {
                 Flush();
+            }
         }
         Flush();
     }
@@ -173,21 +185,24 @@ public:
 private:
     void Flush() {
         const size_t rows = pending_.size() / table_.columns.size();
-        if (rows == 0)
+        if (rows == 0) {
             return;
+        }
         std::unique_ptr<Statement> partial;
         Statement* insert = nullptr;
         if (rows == rowsPerStatement_) {
-            if (!full_)
+            if (!full_) {
                 full_ = to_.Prepare(InsertStatement(table_, rows));
+            }
             insert = full_.get();
         } else {
             partial = to_.Prepare(InsertStatement(table_, rows));
             insert = partial.get();
         }
         insert->Reset();
-        for (size_t i = 0; i < pending_.size(); ++i)
+        for (size_t i = 0; i < pending_.size(); ++i) {
             insert->Bind(static_cast<int>(i + 1), pending_[i]);
+        }
         insert->Step();
         pending_.clear();
         ShowProgress(copied_, copied_ + static_cast<int64_t>(rows));
@@ -195,11 +210,13 @@ private:
     }
 
     void ShowProgress(int64_t before, int64_t after) {
-        if (table_.rows < kProgressEvery)
+        if (table_.rows < kProgressEvery) {
             return;
-        if (before / kProgressEvery != after / kProgressEvery || after == table_.rows)
+        }
+        if (before / kProgressEvery != after / kProgressEvery || after == table_.rows) {
             err_ << "instrdb: " << table_.name << ": " << after << " of " << table_.rows << " rows copied\n"
                  << std::flush;
+        }
     }
 
     Database& to_;
@@ -224,15 +241,17 @@ void DropReplacedQueries(Database& from, Database& to) {
 // The rows TO holds of a table; of the saved queries, those equal to one of FROM's (TO
 // also keeps the schema's own that FROM lacks).
 int64_t CopiedRows(Database& from, Database& to, const Table& table) {
-    if (!SameName(table.name, kSavedQueries))
+    if (!SameName(table.name, kSavedQueries)) {
         return CountRows(to, table.name);
+    }
     std::vector<operatordb::SavedQuery> copies = to.SavedQueries();
     int64_t equal = 0;
-    for (const operatordb::SavedQuery& query : from.SavedQueries())
+    for (const operatordb::SavedQuery& query : from.SavedQueries()) {
         equal += std::count_if(copies.begin(), copies.end(), [&](const operatordb::SavedQuery& copy) {
             return SameName(copy.name, query.name) && copy.parameters == query.parameters &&
                    copy.sql == query.sql;
         });
+    }
     return equal;
 }
 
@@ -276,18 +295,21 @@ int Copy(const std::filesystem::path& fromPath, const std::filesystem::path& toP
     Database from(fromPath);
     // Writers of FROM wait until it is read: the copy and its counts are of one moment.
     std::optional<operatordb::Transaction> reading;
-    if (!from.IsReadOnly())
+    if (!from.IsReadOnly()) {
         reading.emplace(from);
+    }
     const Kind kind = KindOf(from);
     const std::vector<Table> tables = TablesOf(from);
-    if (tables.empty())
+    if (tables.empty()) {
         throw operatordb::DbError(Shown(fromPath) + " holds no tables to copy.");
+    }
 
     CreateDatabase(toPath, [&](Database& target) {
         CreateSchema(from, target, kind, tables);
         for (const Table& table : tables) {
-            if (SameName(table.name, kSavedQueries))
+            if (SameName(table.name, kSavedQueries)) {
                 DropReplacedQueries(from, target);
+            }
             RowCopier(target, table, err).Run(from);
         }
     });

@@ -82,8 +82,9 @@ int main(int argc, char** argv) {
     ::setenv("CORVID_RUNTIME_DIR", (home / "run").c_str(), 1);
     if (!operatoroutput::bench::RegisterModule(VELACONFIG_MODULE) ||
         !operatoroutput::bench::RegisterModule(ACCESSDM_MODULE) ||
-        !operatoroutput::bench::RegisterModule(REPORTENGINE_MODULE))
+        !operatoroutput::bench::RegisterModule(REPORTENGINE_MODULE)) {
         return 1;
+    }
     const std::string key = "LM-4065_LM4065-CAL_Full Calibration";
     std::ofstream(home / "vela.ini") << "[VELA PROJECT VERSIONS]\nlm4065_cal=01.00\n[VELA PROJECTS]\n"
                                      << key << "=lm4065_detail.rpt\n"

@@ -66,13 +66,14 @@ void AddPlanDescription(Database& db) {
 void AddEquipment(Database& db) {
     db.Execute("INSERT INTO __sys_InterfaceTypes (InterfaceID, Name) VALUES (1, 'None')");
     db.Execute("INSERT INTO __sys_InterfaceTypes (InterfaceID, Name) VALUES (2, 'GPIB')");
-    for (int model = 1; model <= 4; ++model)
+    for (int model = 1; model <= 4; ++model) {
         db.Execute("INSERT INTO __sys_DeviceTypes (DeviceTypeID, Model, Alias, IconID, CalibrationInterval, "
                    "ProgID, ValidIOs, DefaultIOType, MultiComponent) VALUES (:m, :n, :a, 1, 12, "
                    "'VisaGpib.VisaGpib.1', 2, 2, 0)",
                    {{"m", model},
                     {"n", "Soak Instrument " + std::to_string(model)},
                     {"a", "SI-" + std::to_string(model)}});
+    }
     db.Execute("INSERT INTO __sys_DeviceTypes (DeviceTypeID, Model, Alias, ValidIOs, DefaultIOType) VALUES "
                "(:m, 'Soak Unit', 'SU-1', 2, 2)",
                {{"m", Plan::kModel}});
@@ -102,21 +103,24 @@ void AddStation(Database& db, int station) {
     db.Execute("INSERT INTO DeviceInstance_has_Options (InstanceID, DeviceOptionID, Undetectable) SELECT :i, "
                "DeviceOptionID, Undetectable FROM DeviceInstance_has_Options WHERE InstanceID = :base",
                {{"i", uut}, {"base", Plan::kInstance}});
-    for (int instance = 1; instance <= kEquipmentInstances; ++instance)
+    for (int instance = 1; instance <= kEquipmentInstances; ++instance) {
         db.Execute("INSERT INTO TestStation_has_Instances (TestStationID, DeviceInstanceID) VALUES (:s, :i)",
                    {{"s", stationId}, {"i", instance}});
+    }
     Recordset dsgs = db.OpenRecordset(
         "SELECT DSGID, Name FROM __sys_DSGs WHERE TestPlanID = :p ORDER BY DSGID", {{"p", Plan::kPlan}});
     std::vector<std::pair<int32_t, std::string>> groups;
-    for (; !dsgs.IsEOF(); dsgs.MoveNext())
+    for (; !dsgs.IsEOF(); dsgs.MoveNext()) {
         groups.emplace_back(static_cast<int32_t>(dsgs.GetValue(0).AsInteger()), dsgs.GetValue(1).AsText());
-    for (const auto& [dsg, name] : groups)
+    }
+    for (const auto& [dsg, name] : groups) {
         db.Execute("INSERT INTO TestPlan_uses_Instances (TestStationID, TestPlanID, DeviceSubstitutionGroup, "
                    "DeviceInstanceID) VALUES (:s, :p, :g, :i)",
                    {{"s", stationId},
                     {"p", Plan::kPlan},
                     {"g", name},
                     {"i", 1 + (dsg + station) % kEquipmentInstances}});
+    }
     transaction.Commit();
 }
 
@@ -128,8 +132,9 @@ std::map<int32_t, int64_t> EquipmentRowsPerTest(Database& db, int32_t uut) {
     groups.SetFilter("TestPlanID = " + std::to_string(Plan::kPlan) + " AND TestVariantID= " +
                      std::to_string(Plan::kVariant) + " AND UUTInstanceID=" + std::to_string(uut));
     groups.Open(OpenMode::ReadOnly);
-    for (; !groups.IsEOF(); groups.MoveNext())
+    for (; !groups.IsEOF(); groups.MoveNext()) {
         ++rows[groups.TestID];
+    }
     return rows;
 }
 
@@ -159,16 +164,18 @@ void StoreTests(Database& db, const SharedDatabases& databases, int station, int
     output.SetResultsDatabase(databases.results, std::filesystem::temp_directory_path().string());
     int stored = 0, run = 0;
     while (stored < tests) {
-        if (!output.Initialize(RunInfo(station, ++run), false))
+        if (!output.Initialize(RunInfo(station, ++run), false)) {
             break;
+        }
         ++report.runs;
         for (size_t i = 0; i < names.size() && stored < tests; ++i, ++stored) {
             const std::string& name = names[i];
             Clock::time_point start = Clock::now();
             bool ok = output.PutTestResult(name, i % 7 == 0 ? 2 : 3);
             report.storeMs.push_back(MillisecondsSince(start));
-            if (!ok)
+            if (!ok) {
                 continue;
+            }
             ++report.tests;
             auto rows = equipment.find(output.TestID(name));
             report.equipment += rows == equipment.end() ? 0 : rows->second;
@@ -190,8 +197,9 @@ void PrepareInstrumentDatabase(Database& db) {
     AddPlanDescription(db);
     AddEquipment(db);
     transaction.Commit();
-    if (db.IsServer())
+    if (db.IsServer()) {
         db.ExecuteNative("ANALYZE"); // as the server's autovacuum does soon after a load
+    }
 }
 
 double IdleRebuildMilliseconds(Database& db, int repeat) {
@@ -219,15 +227,17 @@ StationReport RunStation(const SharedDatabases& databases, int station, int test
         report.rebuildMs = MillisecondsSince(start);
         std::vector<std::string> names;
         TestsOfSelection(db, Plan::kPlan, Plan::kVariant, kFirstUut + station, names);
-        if (names.empty())
+        if (names.empty()) {
             throw std::runtime_error("the selection has no tests");
+        }
         StoreTests(db, databases, station, tests, names, report);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "station %d: %s\n", station, error.what());
         ++report.failed;
     }
-    if (!started)
+    if (!started) {
         waitForStart();
+    }
     return report;
 }
 
@@ -235,8 +245,9 @@ void WriteReport(const StationReport& report, const std::filesystem::path& file)
     std::ofstream out(file);
     out << report.rebuildMs << ' ' << report.failed << ' ' << report.runs << ' ' << report.tests << ' '
         << report.equipment << ' ' << report.storeMs.size() << '\n';
-    for (double ms : report.storeMs)
+    for (double ms : report.storeMs) {
         out << ms << '\n';
+    }
 }
 
 StationReport ReadReport(const std::filesystem::path& file) {
@@ -249,8 +260,9 @@ StationReport ReadReport(const std::filesystem::path& file) {
         return StationReport{0, {}, 1, 0, 0, 0};
     }
     report.storeMs.resize(count);
-    for (double& ms : report.storeMs)
+    for (double& ms : report.storeMs) {
         in >> ms;
+    }
     return report;
 }
 

@@ -54,24 +54,27 @@ std::optional<Options> Parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (!value)
+        if (!value) {
             return std::nullopt;
+        }
         ++i;
-        if (arg == "--stations")
+        if (arg == "--stations") {
             options.stations = std::atoi(value);
-        else if (arg == "--tests")
+        } else if (arg == "--tests") {
             options.tests = std::atoi(value);
-        else if (arg == "--server")
+        } else if (arg == "--server") {
             options.server = value;
-        else if (arg == "--engine" && std::string(value) == "sqlite")
+        } else if (arg == "--engine" && std::string(value) == "sqlite") {
             options.postgres = false;
-        else if (arg == "--engine" && std::string(value) == "postgres")
+        } else if (arg == "--engine" && std::string(value) == "postgres") {
             options.sqlite = false;
-        else if (!(arg == "--engine" && std::string(value) == "both"))
+        } else if (!(arg == "--engine" && std::string(value) == "both")) {
             return std::nullopt;
+        }
     }
-    if (options.stations < 1 || options.tests < 1)
+    if (options.stations < 1 || options.tests < 1) {
         return std::nullopt;
+    }
     return options;
 }
 
@@ -79,13 +82,16 @@ std::optional<Options> Parse(int argc, char** argv) {
 class StartGate {
 public:
     StartGate() {
-        if (::pipe(ready_) != 0 || ::pipe(go_) != 0)
+        if (::pipe(ready_) != 0 || ::pipe(go_) != 0) {
             throw std::runtime_error("cannot create the start pipes");
+        }
     }
     ~StartGate() {
-        for (int fd : {ready_[0], ready_[1], go_[0], go_[1]})
-            if (fd >= 0)
+        for (int fd : {ready_[0], ready_[1], go_[0], go_[1]}) {
+            if (fd >= 0) {
                 ::close(fd);
+            }
+        }
     }
     StartGate(const StartGate&) = delete;
     StartGate& operator=(const StartGate&) = delete;
@@ -94,8 +100,9 @@ public:
     void Wait() {
         Close(go_[1]); // the gate opens when the parent's end is the last one closed
         char byte = 1;
-        if (::write(ready_[1], &byte, 1) != 1)
+        if (::write(ready_[1], &byte, 1) != 1) {
             std::perror("start gate");
+        }
         while (::read(go_[0], &byte, 1) > 0) {
         }
     }
@@ -113,8 +120,9 @@ public:
 
 private:
     static void Close(int& fd) {
-        if (fd >= 0)
+        if (fd >= 0) {
             ::close(fd);
+        }
         fd = -1;
     }
     int ready_[2] = {-1, -1};
@@ -140,15 +148,17 @@ struct Figures {
                std::max<int64_t>(0, rows.runs - storedRuns) + std::max<int64_t>(0, rows.details - storedRuns);
     }
     double Percentile(double p) const {
-        if (latencies.empty())
+        if (latencies.empty()) {
             return 0;
+        }
         size_t rank = static_cast<size_t>(std::ceil(p * static_cast<double>(latencies.size())));
         return latencies[std::clamp<size_t>(rank, 1, latencies.size()) - 1];
     }
     double StationsRebuildMs() const {
         std::vector<double> times;
-        for (const StationReport& station : stations)
+        for (const StationReport& station : stations) {
             times.push_back(station.rebuildMs);
+        }
         std::sort(times.begin(), times.end());
         return times.empty() ? 0 : times[times.size() / 2];
     }
@@ -180,8 +190,9 @@ void RunStations(const SharedDatabases& databases, const fs::path& dir, const Op
     Clock::time_point start = Clock::now();
     for (pid_t child : children) {
         int status = 0;
-        if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             ++figures.failed;
+        }
     }
     figures.wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     for (size_t i = 1; i <= children.size(); ++i) {
@@ -241,12 +252,13 @@ public:
         Script("start");
         std::ifstream uri(dir_ / "uri"), skipped(dir_ / "skipped");
         std::string line;
-        if (std::getline(uri, line) && !line.empty())
+        if (std::getline(uri, line) && !line.empty()) {
             uri_ = line;
-        else if (std::getline(skipped, line))
+        } else if (std::getline(skipped, line)) {
             reason_ = line;
-        else
+        } else {
             reason_ = "the throw-away server did not start (see above)";
+        }
     }
     ~ThrowAwayServer() { Script("stop"); }
     ThrowAwayServer(const ThrowAwayServer&) = delete;
@@ -260,8 +272,9 @@ private:
         std::fflush(nullptr);
         std::string line =
             std::string("'") + PG_TEST_SERVER_SCRIPT + "' " + command + " '" + dir_.string() + "'";
-        if (std::system(line.c_str()) != 0)
+        if (std::system(line.c_str()) != 0) {
             std::fprintf(stderr, "%s failed\n", line.c_str());
+        }
     }
     fs::path dir_;
     std::optional<std::string> uri_;
@@ -303,8 +316,9 @@ int Soaks(const fs::path& dir, const Options& options) {
                       options);
         Print("SQLite", *sqlite, options);
     }
-    if (options.postgres && (postgres = SoakPostgres(dir / "postgres", options)))
+    if (options.postgres && (postgres = SoakPostgres(dir / "postgres", options))) {
         Print("PostgreSQL", *postgres, options);
+    }
     if (sqlite && postgres) {
         double p99 = postgres->Percentile(0.99);
         double idle = postgres->idleRebuildMs / sqlite->idleRebuildMs;
@@ -318,9 +332,11 @@ int Soaks(const fs::path& dir, const Options& options) {
             idle, busy, idle <= 3 && busy <= 3 ? "met" : "missed");
     }
     int status = 0;
-    for (const std::optional<Figures>& figures : {sqlite, postgres})
-        if (figures && (figures->failed || figures->Lost() || figures->Duplicated()))
+    for (const std::optional<Figures>& figures : {sqlite, postgres}) {
+        if (figures && (figures->failed || figures->Lost() || figures->Duplicated())) {
             status = 1;
+        }
+    }
     return status;
 }
 

@@ -129,10 +129,11 @@ TEST_F(DatabaseOutput, ATestsEquipmentIsReadBeforeTheResultsDatabaseIsLocked) {
     int reads = 0, readsWhileLocked = 0;
     db->SetStatementObserver([&](const std::string&) {
         ++reads;
-        if (sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK)
+        if (sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
             sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-        else
+        } else {
             ++readsWhileLocked;
+        }
     });
     EXPECT_TRUE(manager->PutTestResult("DC Voltage", 3));
     db->SetStatementObserver(nullptr);

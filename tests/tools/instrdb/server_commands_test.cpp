@@ -22,8 +22,9 @@ std::map<std::string, std::vector<std::vector<Value>>> Contents(const std::strin
         auto& kept = contents[table];
         while (rows->Step()) {
             kept.emplace_back();
-            for (int i = 0; i < rows->ColumnCount(); ++i)
+            for (int i = 0; i < rows->ColumnCount(); ++i) {
                 kept.back().push_back(rows->Column(i));
+            }
         }
     }
     return contents;
@@ -33,8 +34,9 @@ std::map<std::string, std::vector<std::vector<Value>>> Contents(const std::strin
 std::map<std::string, nlohmann::json> CopyReport(const Result& result) {
     std::map<std::string, nlohmann::json> report;
     for (const std::string& line : result.lines) {
-        if (line.empty() || line[0] != '{')
+        if (line.empty() || line[0] != '{') {
             continue;
+        }
         nlohmann::json parsed = nlohmann::json::parse(line);
         report[parsed.contains("table") ? parsed["table"].get<std::string>() : ""] = parsed;
     }
@@ -42,9 +44,11 @@ std::map<std::string, nlohmann::json> CopyReport(const Result& result) {
 }
 
 bool Mentions(const Result& result, const std::string& text) {
-    for (const std::string& line : result.lines)
-        if (line.find(text) != std::string::npos)
+    for (const std::string& line : result.lines) {
+        if (line.find(text) != std::string::npos) {
             return true;
+        }
+    }
     return false;
 }
 
