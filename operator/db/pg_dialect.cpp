@@ -151,6 +151,12 @@ private:
         const Token& t = At(k);
         return IsQuotedName(t) || (t.kind == Kind::Word && !IsKeyword(Upper(t.text)));
     }
+    bool IsComparisonAt(size_t k) {
+        static const std::set<std::string> kOperators = {"=", "==", "<>", "!=", "<", ">", "<=", ">="};
+        static const std::set<std::string> kWords = {"IS", "IN", "LIKE", "BETWEEN"};
+        return (k < sig_.size() && At(k).kind == Kind::Symbol && kOperators.count(At(k).text)) ||
+               kWords.count(WordAt(k));
+    }
     void Learn(const std::string& name) { catalog_.spelling.emplace(Lower(name), name); }
 
     std::string Joined(size_t from, size_t to) const {
@@ -267,8 +273,10 @@ private:
                                      (k < 2 || kBefore.count(WordAt(k - 2)) || SymbolAt(k - 2, "("));
             bool conditionBefore = k > 0 && (kBefore.count(WordAt(k - 1)) || openedAsCondition);
             size_t next = last + 1;
-            bool conditionAfter = next >= sig_.size() || kAfter.count(WordAt(next)) || SymbolAt(next, ")") ||
-                                  SymbolAt(next, ";");
+            // "(Flag) = False" compares the column: the parenthesis is no condition of its own.
+            bool comparedAfterParenthesis = SymbolAt(next, ")") && IsComparisonAt(next + 1);
+            bool conditionAfter = next >= sig_.size() || kAfter.count(WordAt(next)) ||
+                                  (SymbolAt(next, ")") && !comparedAfterParenthesis) || SymbolAt(next, ";");
             if (conditionBefore && conditionAfter) {
                 yesNoConditions_.emplace_back(k, last);
             }
