@@ -9,8 +9,9 @@ namespace {
 Catalog Names() {
     Catalog catalog;
     for (const char* name :
-         {"TestStations", "TestStationID", "Name", "DeviceInstances", "UUTChecked", "Temporary"})
+         {"TestStations", "TestStationID", "Name", "DeviceInstances", "UUTChecked", "Temporary"}) {
         catalog.spelling[Lower(name)] = name;
+    }
     catalog.yesNoColumns = {"uutchecked", "temporary"};
     return catalog;
 }
