@@ -21,32 +21,44 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
-// The server and database a URI names, for messages: never its password.
-std::string ServerDescription(const std::string& uri) {
+// What a URI names, as libpq reads it (its host, port and user may also come from
+// the query part).
+struct ServerSettings {
+    std::string host = "localhost", port, dbname, user;
+};
+
+ServerSettings SettingsOf(const std::string& uri) {
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(uri.c_str(), &error);
     PQfreemem(error);
-    std::string host = "localhost", port, dbname, user;
+    ServerSettings settings;
     for (PQconninfoOption* o = options; o && o->keyword; ++o) {
         if (!o->val || !*o->val) {
             continue;
         }
         std::string keyword = o->keyword;
         if (keyword == "host") {
-            host = o->val;
+            settings.host = o->val;
         } else if (keyword == "port") {
-            port = o->val;
+            settings.port = o->val;
         } else if (keyword == "dbname") {
-            dbname = o->val;
+            settings.dbname = o->val;
         } else if (keyword == "user") {
-            user = o->val;
+            settings.user = o->val;
         }
     }
     PQconninfoFree(options);
+    return settings;
+}
+
+// The server and database a URI names, for messages: never its password.
+std::string ServerDescription(const ServerSettings& settings) {
+    std::string dbname = settings.dbname;
     if (dbname.empty()) {
-        dbname = user.empty() ? std::string(getenv("USER") ? getenv("USER") : "") : user;
+        dbname = settings.user.empty() ? std::string(getenv("USER") ? getenv("USER") : "") : settings.user;
     }
-    return "database '" + dbname + "' on server '" + host + (port.empty() ? "" : ":" + port) + "'";
+    return "database '" + dbname + "' on server '" + settings.host +
+           (settings.port.empty() ? "" : ":" + settings.port) + "'";
 }
 
 } // namespace
@@ -61,7 +73,8 @@ std::string StateOf(const PGresult* result) {
     return state ? state : "";
 }
 
-PgEngine::PgEngine(const std::string& uri, bool create) : uri_(uri), description_(ServerDescription(uri)) {
+PgEngine::PgEngine(const std::string& uri, bool create)
+    : uri_(uri), description_(ServerDescription(SettingsOf(uri))) {
     try {
         Connect(uri, nullptr);
     } catch (const DbError& e) {
@@ -92,16 +105,7 @@ void PgEngine::Connect(const std::string& uri, const char* dbname) {
 }
 
 void PgEngine::CreateDatabase(const std::string& uri) {
-    char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(uri.c_str(), &error);
-    PQfreemem(error);
-    std::string name;
-    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
-        if (std::string(o->keyword) == "dbname" && o->val) {
-            name = o->val;
-        }
-    }
-    PQconninfoFree(options);
+    const std::string name = SettingsOf(uri).dbname;
     Connect(uri, "postgres");
     char* quoted = PQescapeIdentifier(conn_, name.c_str(), name.size());
     std::string statement =

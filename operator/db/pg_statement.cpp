@@ -21,6 +21,17 @@ std::string ExactText(double value) {
     return std::string(buffer, written.ptr);
 }
 
+// The result's columns other than the hidden row key, which SELECT * brings along.
+std::vector<int> VisibleColumns(const PGresult* result) {
+    std::vector<int> visible;
+    for (int i = 0; i < PQnfields(result); ++i) {
+        if (std::string(PQfname(result, i)) != pg::kRowidColumn) {
+            visible.push_back(i);
+        }
+    }
+    return visible;
+}
+
 } // namespace
 
 PgStatement::PgStatement(PgEngine& engine, const std::string& sql, const std::string& source)
@@ -169,12 +180,7 @@ void PgStatement::Execute() {
     if (text_.changesSchema) {
         engine_.SchemaChanged();
     }
-    visible_.clear();
-    for (int i = 0; i < PQnfields(result.get()); ++i) {
-        if (std::string(PQfname(result.get(), i)) != pg::kRowidColumn) {
-            visible_.push_back(i);
-        }
-    }
+    visible_ = VisibleColumns(result.get());
     result_ = std::move(result);
 }
 
@@ -216,12 +222,7 @@ void PgStatement::Describe() const {
     if (!Succeeded(description_.get())) {
         Fail(description_.get());
     }
-    visible_.clear();
-    for (int i = 0; i < PQnfields(description_.get()); ++i) {
-        if (std::string(PQfname(description_.get(), i)) != pg::kRowidColumn) {
-            visible_.push_back(i);
-        }
-    }
+    visible_ = VisibleColumns(description_.get());
 }
 
 int PgStatement::ColumnCount() const {
