@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace corvid::operatordb::testing {
 
@@ -28,6 +30,23 @@ inline std::string ErrorOf(const std::function<void()>& action) {
         return e.what();
     }
     return "(no error)";
+}
+
+// Runs work in a child process (a station of its own); its exit status says how many of
+// its rounds failed.
+inline pid_t Spawn(const std::function<int()>& work) {
+    pid_t child = fork();
+    if (child == 0) {
+        _exit(work());
+    }
+    return child;
+}
+
+// A child's exit status, 255 when it did not exit.
+inline int ExitStatus(pid_t child) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
 // True when the suite runs against the PostgreSQL test server.

@@ -4,9 +4,6 @@
 #include "operatordb/administration.h"
 #include "operatordb/db_error.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace corvid::operatordb::testing {
 namespace {
 
@@ -17,9 +14,9 @@ TEST_F(StationsTest, StationsAddingRowsAtOnceGetDistinctKeys) {
     constexpr int kStations = 20;
     const std::filesystem::path source = file;
     std::vector<pid_t> children;
+    children.reserve(kProcesses);
     for (int p = 0; p < kProcesses; ++p) {
-        pid_t child = fork();
-        if (child == 0) {
+        children.push_back(Spawn([source, p] {
             int failed = 0;
             try {
                 Database mine(source);
@@ -31,14 +28,11 @@ TEST_F(StationsTest, StationsAddingRowsAtOnceGetDistinctKeys) {
             } catch (...) {
                 failed = 100;
             }
-            _exit(failed);
-        }
-        children.push_back(child);
+            return failed;
+        }));
     }
     for (pid_t child : children) {
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a station failed to add its rows";
+        EXPECT_EQ(ExitStatus(child), 0) << "a station failed to add its rows";
     }
     EXPECT_EQ(Count("TestStations"), kProcesses * kStations);
     EXPECT_EQ(

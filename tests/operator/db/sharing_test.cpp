@@ -15,20 +15,6 @@ namespace {
 
 using SharingTest = DemoTest;
 
-// Runs work in a child process; its exit status says how many of its rounds failed.
-pid_t Spawn(const std::function<int()>& work) {
-    pid_t child = fork();
-    if (child == 0)
-        _exit(work());
-    return child;
-}
-
-int ExitStatus(pid_t child) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
-}
-
 TEST_F(SharingTest, FilterRebuildsOfSeveralProcessesQueueInsteadOfFailing) {
     constexpr int kProcesses = 3;
     constexpr int kRounds = 15;
